@@ -1,0 +1,95 @@
+#include "common/paths.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "common/testkit.h"
+
+namespace mox {
+namespace {
+
+TEST(Paths, ParentJoinAndRoot) {
+  struct Case {
+    const wchar_t* path;
+    const wchar_t* parent;
+    int root;
+  };
+  const Case cases[] = {
+      {L"C:\\a\\b", L"C:\\a", 3},   {L"C:\\a", L"C:\\", 3},  {L"C:\\", L"C:\\", 3},
+      {L"C:a", L"C:", 2},           {L"\\x", L"\\", 1},      {L"\\\\server\\share\\dir", L"\\\\server\\share", 2},
+      {L"\\\\server", L"\\\\", 2},  {L"C:/a/b", L"C:/a", 3}, {L"rel", L"", 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(parent_path(c.path), c.parent) << c.path;
+    EXPECT_EQ(root_length(c.path), c.root) << c.path;
+  }
+  EXPECT_EQ(join_path(L"C:\\", L"x"), L"C:\\x");
+  EXPECT_EQ(join_path(L"C:", L"x"), L"C:x");
+  EXPECT_EQ(join_path(L"\\", L"x"), L"\\x");
+  EXPECT_EQ(join_path(L"C:\\a", L"x"), L"C:\\a\\x");
+  EXPECT_TRUE(is_network_path(L"\\\\srv\\s"));
+  EXPECT_FALSE(is_network_path(L"\\\\?\\C:\\x"));
+  EXPECT_FALSE(is_network_path(L"\\\\.\\pipe"));
+  EXPECT_FALSE(is_network_path(L"C:\\x"));
+}
+
+// A file system of stored names, looked up without regard to case.
+std::map<std::wstring, std::wstring>* g_stored;
+
+bool fake_full(const std::wstring& path, std::wstring* full) {
+  *full = path;
+  return true;
+}
+
+bool fake_stored(const std::wstring& path, std::wstring* name) {
+  std::wstring key = path;
+  CharUpperW(key.data());
+  auto it = g_stored->find(key);
+  if (it == g_stored->end()) return false;
+  *name = it->second;
+  return true;
+}
+
+TEST(CanonicalPath, ThroughLookupSeam) {
+  static std::map<std::wstring, std::wstring> stored = {
+      {L"C:\\PROGRA~1", L"Program Files"},
+      {L"C:\\PROGRAM FILES", L"Program Files"},
+      {L"C:\\PROGRAM FILES\\X", L"x"},
+      {L"\\\\SRV\\SHARE\\DIR", L"Dir"},
+  };
+  g_stored = &stored;
+  const PathLookup lookup = {fake_full, fake_stored};
+  struct Case {
+    const wchar_t* in;
+    const wchar_t* out;
+  };
+  const Case cases[] = {
+      {L"c:\\progra~1", L"c:\\Program Files"},  // drive letter as given
+      {L"C:\\program files\\X", L"C:\\Program Files\\x"},
+      {L"C:\\program files\\X\\", L"C:\\Program Files\\x"},  // trailing separator dropped
+      {L"C:\\nothere\\x", L"C:\\nothere\\x"},                // not found: full path as is
+      {L"c:\\", L"c:\\"},
+      {L"\\\\srv\\share", L"\\\\srv\\share"},
+      {L"\\\\srv\\share\\dir", L"\\\\srv\\share\\Dir"},
+      {L"C:\\program files\\*", L"C:\\program files\\*"},   // wildcards never looked up
+      {L"", L""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(canonical_path(c.in, lookup), c.out) << c.in;
+}
+
+TEST(CanonicalPath, RealFolderTakesStoredCase) {
+  test::TempDir dir(L"canon");
+  ASSERT_TRUE(test::make_dir(dir / L"MixedCase"));
+  ASSERT_TRUE(test::write_file(dir / L"MixedCase\\File.TXT", "x"));
+  std::wstring stored = canonical_path(dir.path);
+  std::wstring lower = stored + L"\\mixedcase\\file.txt";
+  EXPECT_EQ(canonical_path(lower), stored + L"\\MixedCase\\File.TXT");
+  std::wstring missing = stored + L"\\mixedcase\\gone";
+  EXPECT_EQ(canonical_path(missing), missing);  // not found: kept as given
+}
+
+}  // namespace
+}  // namespace mox
