@@ -18,14 +18,16 @@ if [ ! -f "$prefix/.mox-ready" ]; then
     rm -rf "$prefix"
     wineboot -i >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-    # Sort stand-in and other helpers the scripts expect on PATH.
-    if [ -n "${MOX_WINE_TOOLS:-}" ] && [ -d "$MOX_WINE_TOOLS" ]; then
-      cp -f "$MOX_WINE_TOOLS"/*.exe "$prefix/drive_c/windows/system32/" 2>/dev/null || true
-    fi
     wineserver -w
     touch "$prefix/.mox-ready"
   fi
   flock -u 9
   exec 9>&-
+fi
+# Test support the scripts expect on PATH (the sort stand-in), kept current.
+if [ -n "${MOX_WINE_TOOLS:-}" ] && [ -d "$MOX_WINE_TOOLS" ]; then
+  for tool in "$MOX_WINE_TOOLS"/*.exe; do
+    [ -e "$tool" ] && cp -u "$tool" "$prefix/drive_c/windows/system32/"
+  done
 fi
 exec wine "$@"

@@ -1,0 +1,256 @@
+// End-to-end searches: the scripts run through the command interpreter in a
+// working folder, and their DLIST.TXT is checked against groups worked out
+// here from the files themselves.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/paths.h"
+#include "common/testkit.h"
+
+namespace mox {
+namespace {
+
+using namespace std::string_literals;
+
+using Group = std::set<std::wstring>;
+using Groups = std::set<Group>;
+
+struct File {
+  std::wstring path;  // canonical full path
+  std::string bytes;
+};
+
+// A JPEG file: start of image, one APP1 segment with the metadata, then the
+// payload from a quantisation table marker on.
+std::string jpeg(const std::string& metadata, const std::string& payload) {
+  std::string s = "\xFF\xD8\xFF\xE1";
+  size_t len = metadata.size() + 2;
+  s += static_cast<char>(len >> 8);
+  s += static_cast<char>(len & 0xFF);
+  s += metadata;
+  s += "\xFF\xDB";
+  s += payload;
+  return s;
+}
+
+std::string pattern_bytes(size_t n, unsigned seed) {
+  std::string s(n, '\0');
+  for (size_t i = 0; i < n; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    s[i] = static_cast<char>(seed >> 16);
+  }
+  return s;
+}
+
+// The sample tree: a checked root with duplicates, near-duplicates, empty
+// files, names the code pages cannot all carry, JPEGs and an excluded log
+// file; and an unchecked root whose copies must not appear.
+struct Tree {
+  test::TempDir dir{L"tree"};
+  std::wstring root, skipped;
+  std::vector<File> files;         // every file the search may list
+  std::vector<File> jpegs;         // with their payload in place of the bytes
+
+  void add(const std::wstring& rel, const std::string& bytes) {
+    std::wstring path = root + L"\\" + rel;
+    ASSERT_TRUE(test::write_file(path, bytes)) << test::to_utf8(path);
+    files.push_back({path, bytes});
+  }
+
+  Tree() {
+    std::wstring base = canonical_path(dir.path);
+    root = base + L"\\Root";
+    skipped = base + L"\\Skipped";
+    for (const std::wstring& d : {root, root + L"\\a", root + L"\\b", root + L"\\\u65e5\u672c", skipped})
+      test::make_dir(d);
+    std::string big = pattern_bytes(100000, 1);
+    std::string big_diff = big;
+    big_diff[70000] ^= 1;
+    std::string last_diff = big;
+    last_diff.back() ^= 1;
+    add(L"a\\same.txt", "hello world\r\n");
+    add(L"b\\same.txt", "hello world\r\n");
+    add(L"b\\other.txt", "hello World\r\n");
+    add(L"a\\big1.bin", big);
+    add(L"b\\big2.bin", big);
+    add(L"caf\u00e9.bin", big);
+    add(L"\u65e5\u672c\\big3.bin", big_diff);
+    add(L"\u65e5\u672c\\last.bin", last_diff);
+    add(L"smile\U0001F600.txt", "hello world\r\n");
+    add(L"a\\empty1", "");
+    add(L"b\\empty2", "");
+    add(L"a\\lonely.dat", pattern_bytes(777, 2));
+    std::string payload = pattern_bytes(5000, 3);
+    std::string payload2 = payload;
+    payload2[4000] ^= 1;
+    add(L"a\\photo.jpg", jpeg("Exif\0\0camera one"s, payload));
+    add(L"b\\photo-edit.jpg", jpeg("Exif\0\0another camera, longer"s, payload));
+    add(L"b\\photo-other.jpg", jpeg("Exif\0\0camera one"s, payload2));
+    ASSERT_TRUE(test::write_file(root + L"\\a\\copy.log", "hello world\r\n"));  // excluded
+    ASSERT_TRUE(test::write_file(skipped + L"\\same.txt", "hello world\r\n"));  // unchecked root
+  }
+};
+
+Groups groups_by(const std::vector<File>& files, auto key) {
+  std::map<decltype(key(files[0])), Group> by;
+  for (const File& f : files) by[key(f)].insert(f.path);
+  Groups groups;
+  for (auto& [k, g] : by)
+    if (g.size() > 1) groups.insert(g);
+  return groups;
+}
+
+std::wstring upper(std::wstring s) {
+  CharUpperW(s.data());
+  return s;
+}
+
+// Groups of DLIST.TXT: dated lines (path from the 42nd character), sets
+// separated by empty lines.
+Groups read_dlist(const std::wstring& path, int* lines) {
+  std::wstring text = test::from_utf16le(test::read_file(path));
+  if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
+  Groups groups;
+  Group current;
+  *lines = 0;
+  for (size_t pos = 0; pos < text.size();) {
+    size_t end = text.find(L"\r\n", pos);
+    if (end == std::wstring::npos) end = text.size();
+    std::wstring line = text.substr(pos, end - pos);
+    pos = end + 2;
+    if (line.empty()) {
+      if (!current.empty()) groups.insert(current);
+      current.clear();
+    } else {
+      ++*lines;
+      current.insert(line.size() > 41 ? line.substr(41) : L"?short line: " + line);
+    }
+  }
+  if (!current.empty()) groups.insert(current);
+  return groups;
+}
+
+std::string describe(const Groups& groups) {
+  std::string s;
+  for (const Group& g : groups) {
+    s += "{";
+    for (const std::wstring& p : g) s += " " + test::to_utf8(p);
+    s += " }\n";
+  }
+  return s;
+}
+
+struct Search {
+  test::TempDir work{L"work"};
+  test::RunResult result;
+  Groups groups;
+  int lines = 0;
+  int counts[2] = {-1, -1};
+
+  Search(const Tree& tree, const std::wstring& script, const std::wstring& args) {
+    test::write_file(work / L"LIST.TXT", test::utf16le(L"\uFEFF" + tree.root + L"\r\n:" + tree.skipped + L"\r\n"));
+    test::write_file(work / L"XLIST.TXT", test::utf16le(L"\uFEFF.log>\r\n.bak>\r\n.tmp>\r\n"));
+    test::write_file(work / L"config.ini",
+                     "[exclude]\r\nmin=0\r\nmax=9223372036854775807\r\nattribute=\r\n[Options]\r\nbuffer=\r\nfiles=\r\n");
+    run(script, args);
+  }
+
+  void run(const std::wstring& script, const std::wstring& args) {
+    std::wstring cmd = L"/c \"" + test::program_dir() + L"\\" + script + L"\" " + args;
+    result = test::run(L"C:\\windows\\system32\\cmd.exe", cmd, "", work.path);
+    groups = read_dlist(work / L"DLIST.TXT", &lines);
+    std::wstring count_text = test::from_utf16le(test::read_file(work / L"LIST5.TXT"));
+    swscanf(count_text.c_str(), L"%d %d", &counts[0], &counts[1]);
+  }
+};
+
+class Searches : public ::testing::Test {
+ protected:
+  static Tree* tree;
+  static void SetUpTestSuite() { tree = new Tree; }
+  static void TearDownTestSuite() { delete tree; }
+
+  void expect(const Search& s, const Groups& want) {
+    EXPECT_EQ(s.result.exit_code, 0) << s.result.err;
+    EXPECT_EQ(s.groups, want) << "got:\n" << describe(s.groups) << "want:\n" << describe(want);
+    EXPECT_EQ(s.counts[1], static_cast<int>(want.size()));
+    EXPECT_EQ(s.counts[0], s.lines);
+  }
+};
+Tree* Searches::tree;
+
+TEST_F(Searches, ContentChainFindsEqualFiles) {
+  Search s(*tree, L"MOX.BAT", L"/v");
+  expect(s, groups_by(tree->files, [](const File& f) { return f.bytes; }));
+}
+
+TEST_F(Searches, SizeChainGroupsEqualSizes) {
+  Search s(*tree, L"MOXS.BAT", L"");
+  expect(s, groups_by(tree->files, [](const File& f) { return f.bytes.size(); }));
+}
+
+TEST_F(Searches, NameChainGroupsEqualNames) {
+  Search s(*tree, L"MOXN.BAT", L"");
+  expect(s, groups_by(tree->files, [](const File& f) {
+    return upper(f.path.substr(f.path.find_last_of(L'\\') + 1));
+  }));
+}
+
+TEST_F(Searches, JpegChainIgnoresMetadata) {
+  Search s(*tree, L"MOXJPEG.BAT", L"/v .jpg.jpeg.jfif");
+  std::vector<File> payloads;
+  for (const File& f : tree->files)
+    if (f.path.ends_with(L".jpg")) payloads.push_back({f.path, f.bytes.substr(f.bytes.find("\xFF\xDB"))});
+  expect(s, groups_by(payloads, [](const File& f) { return f.bytes; }));
+}
+
+TEST_F(Searches, ExtensionListAndLastRepeat) {
+  Search s(*tree, L"MOX.BAT", L".bin");
+  std::vector<File> bins;
+  for (const File& f : tree->files)
+    if (f.path.ends_with(L".bin")) bins.push_back(f);
+  Groups want = groups_by(bins, [](const File& f) { return f.bytes; });
+  expect(s, want);
+  // After a file of a set is gone, LAST.BAT groups the same list again.
+  std::wstring gone = *want.begin()->begin();
+  test::TempDir keep(L"keep");
+  ASSERT_TRUE(MoveFileW(gone.c_str(), (keep / L"x").c_str()));
+  s.run(L"LAST.BAT", L"");
+  MoveFileW((keep / L"x").c_str(), gone.c_str());
+  std::erase_if(bins, [&](const File& f) { return f.path == gone; });
+  expect(s, groups_by(bins, [](const File& f) { return f.bytes; }));
+}
+
+TEST_F(Searches, FailingStepsEndWithNonZeroExitCode) {
+  {
+    Search s(*tree, L"MOX.BAT", L"");
+    DeleteFileW((s.work / L"LIST.TXT").c_str());  // the root list cannot be opened
+    s.run(L"MOX.BAT", L"");
+    EXPECT_NE(s.result.exit_code, 0);
+  }
+  {
+    Search s(*tree, L"MOX.BAT", L"");
+    test::remove_tree(s.work / L"LIST5.TXT");
+    ASSERT_TRUE(test::make_dir(s.work / L"LIST5.TXT"));  // the count file cannot be written
+    s.run(L"MOX.BAT", L"");
+    EXPECT_NE(s.result.exit_code, 0);
+  }
+  {
+    test::TempDir work(L"nolast");
+    auto r = test::run(L"C:\\windows\\system32\\cmd.exe", L"/c \"" + test::program_dir() + L"\\LAST.BAT\"", "", work.path);
+    EXPECT_NE(r.exit_code, 0);  // nothing to repeat
+  }
+  {
+    Search s(*tree, L"MOX.BAT", L"/x");  // unknown argument
+    EXPECT_NE(s.result.exit_code, 0);
+  }
+}
+
+}  // namespace
+}  // namespace mox
