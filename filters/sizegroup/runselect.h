@@ -1,0 +1,62 @@
+// The run selector of the size and name groupers, the key rules they use,
+// and the line input they share.
+#pragma once
+#include <cstdio>
+
+#include "common/lines.h"
+
+namespace mox {
+
+// Longest line any of the groupers holds, terminator included.
+constexpr int kRunLineCap = 2048;
+
+struct RunActions {
+  bool (*same_key)(const wchar_t* a, const wchar_t* b);
+  void (*emit)(void* context, const wchar_t* line);
+  void (*close)(void* context);  // once after each emitted run
+  void* context;
+};
+
+// Keeps the lines of runs of two or more neighbours with equal keys. Only the
+// previous line is held: equality is always tested between neighbours.
+struct RunSelector {
+  RunActions actions;
+  wchar_t previous[kRunLineCap];
+  bool have_previous;
+  bool in_run;  // the previous line belongs to a run already emitted
+};
+
+void run_start(RunSelector& sel, const RunActions& actions);
+// line: at most kRunLineCap - 1 units.
+void run_feed(RunSelector& sel, const wchar_t* line);
+// End of input: closes a run that is still open.
+void run_finish(RunSelector& sel);
+
+// Key rules. Callers pass only lines long enough for the rule.
+// First 20 characters, CompareStringW ignoring case (sizegroup).
+bool size_key_same_ignoring_case(const wchar_t* a, const wchar_t* b);
+// First 20 characters, code unit for code unit (sizesum).
+bool size_key_same_exact(const wchar_t* a, const wchar_t* b);
+// Text before the first '|': same length and CompareStringW ignoring case
+// (keygroup). Both lines must hold a '|'.
+bool name_key_same(const wchar_t* a, const wchar_t* b);
+
+// Lines of a UTF-16LE list with the number of the input line each belongs to.
+struct ListInput {
+  LineReader reader;
+  long long line_number;
+  bool at_line_start;
+};
+
+void list_input_init(ListInput& in, FILE* stream);
+
+// Next line, or piece of a line longer than cap - 1 units (a piece counts as a
+// line of its own), line end kept. A U+FEFF that starts an input line is
+// dropped, so a byte-order mark never reaches a key or a path. Returns the
+// length, -1 at the end of input.
+int read_list_line(ListInput& in, wchar_t* buf, int cap);
+
+// Length of the line without its line end (up to the first CR or LF).
+int text_length(const wchar_t* line);
+
+}  // namespace mox
