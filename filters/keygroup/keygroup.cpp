@@ -1,0 +1,50 @@
+#include "keygroup.h"
+
+#include <cwchar>
+
+#include "common/console.h"
+#include "common/frame.h"
+#include "filters/sizegroup/runselect.h"
+
+namespace mox {
+
+namespace {
+
+struct Output {
+  FILE* out;
+  NameGroupCounts counts;
+};
+
+void emit_as_read(void* context, const wchar_t* line) {
+  auto* o = static_cast<Output*>(context);
+  con_printf(o->out, L"%ls", line);
+  ++o->counts.files;
+}
+
+void close_group(void* context) {
+  auto* o = static_cast<Output*>(context);
+  con_printf(o->out, L"\r\n");
+  ++o->counts.groups;
+}
+
+}  // namespace
+
+NameGroupCounts keygroup_run(FILE* in, FILE* out) {
+  static ListInput input;
+  static RunSelector selector;
+  static wchar_t line[kKeygroupLineCap];
+  Output o{out, {}};
+  list_input_init(input, in);
+  run_start(selector, {name_key_same, emit_as_read, close_group, &o});
+  while (read_list_line(input, line, kKeygroupLineCap) >= 0) {
+    if (!std::wcschr(line, L'|')) {
+      msg(L"%ls: line %lld has no '|', skipped\r\n", g_frame.program, input.line_number);
+      continue;
+    }
+    run_feed(selector, line);
+  }
+  run_finish(selector);
+  return o.counts;
+}
+
+}  // namespace mox
