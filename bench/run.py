@@ -1,0 +1,738 @@
+#!/usr/bin/env python3
+"""Benchmark of the content search against fdupes, jdupes, rdfind and rmlint.
+
+    bench/run.py [--scale quick|full] [--runs N] [--cold-runs N] [--readme]
+
+Generates the corpus (bench/gen_corpus.py, deterministic), works out the
+reference sets and the fewest bytes to read (bench/reference.py), installs
+the peers with apt-get when they are missing, builds the search programs in
+the build tree (--build, default build-bench) and then searches the same
+tree with every tool: a warm-up run whose sets are checked against the
+reference, warm runs (median), cold runs after dropping the page cache, and
+runs over an empty folder, whose figures are taken off the others. Every run
+goes through bench/measure.c (wall time, the kernel's I/O accounting and the
+largest resident set of the whole process tree).
+
+The project's search runs as the front end runs it: LIST.TXT, XLIST.TXT and
+config.ini in a fresh working folder, then "cmd /c MOX.BAT" under Wine with
+a persistent wineserver, so no run pays the server's start. Its steps are
+also timed one by one, each in its own "cmd /c" with the command line of
+MOX.BAT, less the time of a "cmd /c" that does nothing.
+
+The report (markdown) is printed and written to WORK/report-SCALE.md, the
+raw figures to WORK/results-SCALE.json; --readme puts the report into the
+"## Benchmark" section of README.md.
+"""
+import argparse
+import datetime
+import json
+import os
+import platform
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+REPO = os.path.dirname(HERE)
+sys.path.insert(0, HERE)
+import reference  # noqa: E402
+
+MiB = 1 << 20
+PEER_PACKAGES = ['fdupes', 'jdupes', 'rdfind', 'rmlint']
+MOX_TARGETS = ['dirscan', 'widen', 'sizesum', 'dupcheck', 'sort']
+DEFAULT_RUNS = {'quick': (3, 1), 'full': (5, 3)}
+
+
+def log(text):
+    print(text, file=sys.stderr, flush=True)
+
+
+# ---------------------------------------------------------------- set up
+
+def ensure_peers():
+    missing = [p for p in PEER_PACKAGES if not shutil.which(p)]
+    if not missing:
+        return
+    log(f'installing {" ".join(missing)}')
+    cmd = ['apt-get', 'install', '-y', '--no-install-recommends'] + missing
+    env = dict(os.environ, DEBIAN_FRONTEND='noninteractive')
+    if subprocess.run(cmd, env=env, stdout=subprocess.DEVNULL).returncode != 0:
+        subprocess.run(['apt-get', 'update'], env=env, stdout=subprocess.DEVNULL, check=True)
+        subprocess.run(cmd, env=env, stdout=subprocess.DEVNULL, check=True)
+
+
+def build_measure(work):
+    exe = os.path.join(work, 'measure')
+    src = os.path.join(HERE, 'measure.c')
+    if not os.path.exists(exe) or os.path.getmtime(exe) < os.path.getmtime(src):
+        if not shutil.which('cc'):
+            env = dict(os.environ, DEBIAN_FRONTEND='noninteractive')
+            subprocess.run(['apt-get', 'install', '-y', '--no-install-recommends', 'gcc', 'libc6-dev'],
+                           env=env, stdout=subprocess.DEVNULL, check=True)
+        subprocess.run(['cc', '-O2', '-o', exe, src], check=True)
+    return exe
+
+
+def build_mox(build):
+    """Configure and build the programs of the content search; None when
+    they cannot be built (the report then leaves the project out)."""
+    if not os.path.exists(os.path.join(build, 'CMakeCache.txt')):
+        r = subprocess.run(['cmake', '-S', REPO, '-B', build,
+                            '-DCMAKE_TOOLCHAIN_FILE=' + os.path.join(REPO, 'cmake/mingw-w64-x86_64.cmake'),
+                            '-DCMAKE_BUILD_TYPE=Release'], stdout=subprocess.DEVNULL)
+        if r.returncode != 0:
+            return 'configure failed'
+    r = subprocess.run(['cmake', '--build', build, '-j2', '--target'] + MOX_TARGETS,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    if r.returncode != 0:
+        return 'build failed: ' + r.stderr.strip().splitlines()[-1] if r.stderr.strip() else 'build failed'
+    return None
+
+
+def can_drop_caches():
+    try:
+        drop_caches()
+        return True
+    except OSError:
+        return False
+
+
+def drop_caches():
+    os.sync()
+    with open('/proc/sys/vm/drop_caches', 'w') as f:
+        f.write('3\n')
+
+
+# ---------------------------------------------------------------- tools
+
+def winpath(path):
+    return 'Z:' + path.replace('/', '\\')
+
+
+def linuxpath(path):
+    if not path[:2].upper() == 'Z:':
+        raise ValueError(f'not a Z: path: {path}')
+    return path[2:].replace('\\', '/')
+
+
+def relsets(sets, root):
+    out = []
+    for s in sets:
+        out.append(sorted(os.path.relpath(p, root) for p in s))
+    return out
+
+
+def blank_line_sets(text):
+    sets, cur = [], []
+    for line in text.split('\n'):
+        if line:
+            cur.append(line)
+        elif cur:
+            sets.append(cur)
+            cur = []
+    if cur:
+        sets.append(cur)
+    return sets
+
+
+class Tool:
+    """A duplicate finder: its command line and how to read its sets."""
+    name = ''
+    output = 'out.txt'
+
+    def command(self, root, outdir):
+        raise NotImplementedError
+
+    def sets(self, outdir):
+        raise NotImplementedError
+
+    def prepare(self, root, outdir):
+        os.makedirs(outdir, exist_ok=True)
+
+
+class Fdupes(Tool):
+    name = 'fdupes'
+    note = '-r -H -q (-H: hard links are duplicates)'
+
+    def command(self, root, outdir):
+        return ['fdupes', '-r', '-H', '-q', root]
+
+    def sets(self, outdir):
+        with open(os.path.join(outdir, self.output), encoding='utf-8', errors='surrogateescape') as f:
+            return blank_line_sets(f.read())
+
+
+class Jdupes(Fdupes):
+    name = 'jdupes'
+    note = '-r -H -z -q (-z: empty files are duplicates)'
+
+    def command(self, root, outdir):
+        return ['jdupes', '-r', '-H', '-z', '-q', root]
+
+
+class Rdfind(Tool):
+    name = 'rdfind'
+    note = '-ignoreempty false -removeidentinode false'
+    output = 'rdfind.log'
+
+    def command(self, root, outdir):
+        return ['rdfind', '-ignoreempty', 'false', '-removeidentinode', 'false',
+                '-outputname', os.path.join(outdir, 'results.txt'), root]
+
+    def sets(self, outdir):
+        groups = {}
+        with open(os.path.join(outdir, 'results.txt'), encoding='utf-8', errors='surrogateescape') as f:
+            for line in f:
+                if line.startswith('#') or not line.strip():
+                    continue
+                fields = line.rstrip('\n').split(' ', 7)
+                groups.setdefault(abs(int(fields[1])), []).append(fields[7])
+        return [g for g in groups.values() if len(g) >= 2]
+
+
+class Rmlint(Tool):
+    name = 'rmlint'
+    note = '-T df --size 0 -o json (hashes, several threads)'
+
+    def command(self, root, outdir):
+        return ['rmlint', '-T', 'df', '--size', '0', '-o', 'json:' + os.path.join(outdir, 'rmlint.json'), root]
+
+    def sets(self, outdir):
+        with open(os.path.join(outdir, 'rmlint.json'), encoding='utf-8', errors='surrogateescape') as f:
+            entries = json.load(f)
+        sets = []
+        for e in entries:
+            if e.get('type') != 'duplicate_file':
+                continue
+            if e['is_original'] or not sets:
+                sets.append([])
+            sets[-1].append(e['path'])
+        return sets
+
+
+class Mox(Tool):
+    name = 'mox'
+    output = 'stdout.txt'
+
+    def __init__(self, build, args):
+        self.build, self.args = build, args
+        self.bin = os.path.join(build, 'bin')
+        self.winerun = os.path.join(build, 'winerun')
+        self.note = 'cmd /c MOX.BAT' + (' ' + ' '.join(args) if args else '') + ' under Wine'
+
+    def prepare(self, root, outdir):
+        shutil.rmtree(outdir, ignore_errors=True)
+        os.makedirs(outdir)
+        write_mox_inputs(outdir, root)
+
+    def command(self, root, outdir):
+        return [self.winerun, 'cmd', '/c', winpath(os.path.join(self.bin, 'MOX.BAT'))] + self.args
+
+    def sets(self, outdir):
+        with open(os.path.join(outdir, 'DLIST.TXT'), 'rb') as f:
+            text = f.read().decode('utf-16-le')
+        text = text.lstrip('\ufeff').replace('\r\n', '\n')
+        return [[linuxpath(line[41:]) for line in s] for s in blank_line_sets(text)]
+
+
+def write_mox_inputs(folder, root):
+    """What the front end leaves in the working folder before a search."""
+    def utf16(text):
+        return ('\ufeff' + text).encode('utf-16-le')
+    with open(os.path.join(folder, 'LIST.TXT'), 'wb') as f:
+        f.write(utf16(winpath(root) + '\r\n'))
+    with open(os.path.join(folder, 'XLIST.TXT'), 'wb') as f:
+        f.write(utf16('\r\n'))
+    with open(os.path.join(folder, 'config.ini'), 'wb') as f:
+        f.write(b'[exclude]\r\nmin=0\r\nmax=9223372036854775807\r\nattribute=\r\n'
+                b'[Options]\r\nbuffer=\r\nfiles=\r\n')
+
+
+# ---------------------------------------------------------------- runs
+
+class Runner:
+    def __init__(self, measure, work):
+        self.measure, self.work = measure, work
+        self.count = 0
+
+    def run(self, argv, cwd, stdout=None, stderr=None):
+        self.count += 1
+        out_json = os.path.join(self.work, 'last-run.json')
+        cmd = [self.measure, '-C', cwd]
+        if stdout:
+            cmd += ['-o', stdout]
+        if stderr:
+            cmd += ['-e', stderr]
+        subprocess.run(cmd + [out_json, '--'] + argv, check=True)
+        with open(out_json) as f:
+            return json.load(f)
+
+    def run_tool(self, tool, root, outdir):
+        tool.prepare(root, outdir)
+        r = self.run(tool.command(root, outdir), outdir, os.path.join(outdir, tool.output),
+                     os.path.join(outdir, 'stderr.txt'))
+        if r['exit'] != 0:
+            with open(os.path.join(outdir, 'stderr.txt'), 'rb') as f:
+                err = f.read().replace(b'\0', b'').decode('utf-8', 'replace').strip()
+            raise RuntimeError(f'{tool.name} exited with {r["exit"]}: {err[-500:]}')
+        if r['stragglers']:
+            log(f'warning: {tool.name} left processes running; their counters are missing')
+        return r
+
+
+def compare_sets(found, expected):
+    """Differences between a tool's sets and the reference, in words."""
+    want = {frozenset(s) for s in expected}
+    got = {frozenset(s) for s in found}
+    if want == got:
+        return []
+    where = {p: s for s in got for p in s}
+    problems = []
+    for s in sorted(want - got, key=lambda s: sorted(s)):
+        parts = {where.get(p) for p in s}
+        example = sorted(s)[0]
+        if parts == {None}:
+            problems.append(f'missing set of {len(s)} ({example})')
+        else:
+            problems.append(f'set of {len(s)} reported as {sorted(len(x) if x else 0 for x in parts)} ({example})')
+    wanted_paths = {p for s in want for p in s}
+    for s in sorted(got - want, key=lambda s: sorted(s)):
+        extra = sorted(p for p in s if p not in wanted_paths)
+        if extra:
+            problems.append(f'false set of {len(s)} ({extra[0]})')
+    return problems
+
+
+def median_run(runs):
+    keys = ['wall', 'rchar', 'read_bytes', 'maxrss_kib', 'utime', 'stime']
+    return {k: statistics.median(r[k] for r in runs) for k in keys}
+
+
+def chain_steps(bat_text, bin_dir):
+    """The command lines of the content search, as MOX.BAT runs them."""
+    steps, label = [], ''
+    for line in bat_text.splitlines():
+        line = line.strip()
+        if line.startswith(':'):
+            label = line[1:].lower()
+            continue
+        if label not in ('start', 'group_content'):
+            continue
+        m = re.match(r'"%BIN%(\w+)\.exe"', line)
+        name = m.group(1) if m else ('sort' if line.lower().startswith('sort ') else None)
+        if not name:
+            continue
+        line = line.replace('%BIN%', winpath(bin_dir) + '\\').replace('%XOPT%', '-X XLIST.TXT')
+        for var in ('%SCANOPT%', '%EXT%', '%CHECKOPT%'):
+            line = line.replace(var, '')
+        if '%' in line:
+            raise RuntimeError(f'MOX.BAT step with unknown variable: {line}')
+        steps.append((name, ' '.join(line.split())))
+    if [n for n, _ in steps] != ['dirscan', 'sort', 'widen', 'sizesum', 'dupcheck']:
+        raise RuntimeError(f'unexpected content chain in MOX.BAT: {[n for n, _ in steps]}')
+    return steps
+
+
+def write_bat(path, lines):
+    with open(path, 'w', newline='') as f:
+        f.write('@echo off\r\n' + ''.join(line + '\r\nif errorlevel 1 exit /b 1\r\n' for line in lines)
+                + 'exit /b 0\r\n')
+
+
+class Wine:
+    """A persistent wineserver for the build's prefix during the runs."""
+
+    def __init__(self, build):
+        self.build = build
+        self.env = dict(os.environ, WINEPREFIX=os.path.join(build, 'wineprefix'), WINEDEBUG='-all')
+
+    def __enter__(self):
+        winerun = os.path.join(self.build, 'winerun')
+        subprocess.run([winerun, 'cmd', '/c', 'exit'], stdout=subprocess.DEVNULL, check=True)
+        subprocess.run(['wineserver', '-w'], env=self.env, check=True)
+        subprocess.run(['wineserver', '-p'], env=self.env, check=True)
+        # Start the prefix's services now, outside any measured run.
+        subprocess.run([winerun, 'cmd', '/c', 'exit'], stdout=subprocess.DEVNULL, check=True)
+        return self
+
+    def __exit__(self, *exc):
+        subprocess.run(['wineserver', '-k'], env=self.env)
+
+
+def time_mox_steps(runner, mox, root, work, runs, cold_runs):
+    """Each step of the chain in its own cmd /c, in order; the time of an
+    empty cmd /c and of one extra program start are measured beside them."""
+    with open(os.path.join(mox.bin, 'MOX.BAT'), encoding='latin-1') as f:
+        steps = chain_steps(f.read(), mox.bin)
+    folder = os.path.join(work, 'steps')
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    write_mox_inputs(folder, root)
+    open(os.path.join(folder, 'EMPTYIN.TXT'), 'wb').close()
+    write_bat(os.path.join(folder, 'EMPTY.BAT'), [])
+    write_bat(os.path.join(folder, 'START.BAT'),
+              [f'"{winpath(mox.bin)}\\widen.exe" EMPTYIN.TXT > NUL'])
+    for i, (name, line) in enumerate(steps):
+        write_bat(os.path.join(folder, f'STEP{i}.BAT'), [line])
+
+    def bat(name):
+        return runner.run([mox.winerun, 'cmd', '/c', winpath(os.path.join(folder, name))], folder,
+                          os.path.join(folder, 'bat-stdout.txt'), os.path.join(folder, 'bat-stderr.txt'))
+
+    def chain():
+        if os.path.exists(os.path.join(folder, 'log.txt')):
+            os.remove(os.path.join(folder, 'log.txt'))
+        out = []
+        for i in range(len(steps)):
+            r = bat(f'STEP{i}.BAT')
+            if r['exit'] != 0:
+                raise RuntimeError(f'step {steps[i][0]} failed')
+            out.append(r)
+        return out
+
+    result = {'steps': [name for name, _ in steps], 'lines': [line for _, line in steps],
+              'empty': [], 'start': [], 'warm': [], 'cold': [], 'empty_cold': []}
+    bat('EMPTY.BAT')
+    chain()  # warm-up
+    for _ in range(runs):
+        result['empty'].append(bat('EMPTY.BAT'))
+        result['start'].append(bat('START.BAT'))
+        result['warm'].append(chain())
+    for _ in range(cold_runs):
+        drop_caches()
+        result['empty_cold'].append(bat('EMPTY.BAT'))  # Wine itself from disk
+        result['cold'].append(chain())  # the corpus from disk
+    return result
+
+
+# ---------------------------------------------------------------- report
+
+def fmt_s(x):
+    return f'{x:.2f}' if x < 100 else f'{x:.0f}'
+
+
+def fmt_mib(b):
+    return f'{b / MiB:.1f}'
+
+
+def mount_type(path):
+    best, kind = '', '?'
+    with open('/proc/mounts') as f:
+        for line in f:
+            fields = line.split()
+            point = fields[1]
+            if (path == point or path.startswith(point.rstrip('/') + '/')) and len(point) > len(best):
+                best, kind = point, fields[2]
+    return kind
+
+
+def machine_info(work):
+    cpu = ''
+    with open('/proc/cpuinfo') as f:
+        for line in f:
+            if line.startswith('model name'):
+                cpu = line.split(':', 1)[1].strip()
+                break
+    with open('/proc/meminfo') as f:
+        mem = int(f.readline().split()[1]) * 1024
+    fs = mount_type(work)
+
+    def version(cmd):
+        try:
+            out = subprocess.run(cmd, capture_output=True, text=True)
+            text = (out.stdout or out.stderr).strip().splitlines()
+            return text[0] if text else '?'
+        except OSError:
+            return 'missing'
+    return {
+        'cpu': cpu, 'cores': os.cpu_count(), 'memory_gib': round(mem / (1 << 30), 1),
+        'kernel': platform.release(), 'fs': fs,
+        'wine': version(['wine', '--version']),
+        'fdupes': version(['fdupes', '--version']), 'jdupes': version(['jdupes', '-v']),
+        'rdfind': version(['rdfind', '-v']), 'rmlint': re.sub(r'\x1b\[[0-9;]*m', '', version(['rmlint', '--version'])),
+        'python': platform.python_version(),
+    }
+
+
+def report(res):
+    s = res['reference']
+    lines = []
+    add = lines.append
+    m = res['machine']
+    add(f"Run {res['date']} with `{res['command']}` "
+        f"(scale {res['scale']}, seed {res['seed']}).")
+    add('')
+    add(f"Machine: {m['cpu']}, {m['cores']} cores, {m['memory_gib']} GiB, Linux {m['kernel']}, "
+        f"{m['fs']}; {m['wine']}; {m['fdupes']}, {m['jdupes'].split('(')[0].strip()}, "
+        f"{m['rdfind'].replace('This is ', '')}, rmlint {m['rmlint'].split()[1] if len(m['rmlint'].split()) > 1 else '?'}. "
+        f"Load average before/after: {res['load_before']:.2f} / {res['load_after']:.2f}"
+        + (f" ({res['load_note']})" if res.get('load_note') else '') + '.')
+    add('')
+    add(f"Corpus: {s['files']} files ({s['candidates']} share their size with another), "
+        f"{fmt_mib(s['bytes'])} MiB, {s['dup_sets']} duplicate sets with {s['dup_files']} files "
+        f"({100 * s['dup_share']:.0f}% of the candidates). Fewest bytes to read: "
+        f"{fmt_mib(s['min_bytes_4k'])} MiB (4 KiB blocks; {fmt_mib(s['min_bytes_32k'])} MiB with 32 KiB blocks).")
+    add('')
+    tools = res['tools']
+    mox = tools.get('mox')
+    cold = res['cold_runs'] > 0
+    head = '| tool | sets | warm s | tool/mox | '
+    head += 'cold s | tool/mox | ' if cold else ''
+    head += 'read warm MiB (rchar) | ' + ('read cold MiB (disk) | ' if cold else '') + 'peak RSS MiB | empty run s |'
+    add(head)
+    add('|' + '---|' * (head.count('|') - 1))
+    for name, t in tools.items():
+        w = t['warm']
+        row = [name, 'same' if not t['problems'] else f"{len(t['problems'])} differ",
+               fmt_s(w['wall'] - t['empty']['wall']),
+               f"{(w['wall'] - t['empty']['wall']) / (mox['warm']['wall'] - mox['empty']['wall']):.2f}" if mox else '-']
+        if cold:
+            c = t['cold']
+            row += [fmt_s(c['wall'] - t['empty_cold']['wall']),
+                    f"{(c['wall'] - t['empty_cold']['wall']) / (mox['cold']['wall'] - mox['empty_cold']['wall']):.2f}"
+                    if mox else '-']
+        rw = w['rchar'] - t['empty']['rchar']
+        row.append(f"{fmt_mib(rw)} ({rw / s['min_bytes_4k']:.2f}×)")
+        if cold:
+            rc = t['cold']['read_bytes'] - t['empty_cold']['read_bytes']
+            row.append(f"{fmt_mib(rc)} ({rc / s['min_bytes_4k']:.2f}×)")
+        row += [f"{w['maxrss_kib'] / 1024:.0f}", fmt_s(t['empty']['wall'])]
+        add('| ' + ' | '.join(row) + ' |')
+    add('')
+    add(f"Times are medians of {res['runs']} warm runs" +
+        (f" and {res['cold_runs']} cold runs (page cache dropped before each)" if cold else
+         f" (cold runs: {res['cold_note']})") +
+        ", less the tool's run over an empty folder (last column; for mox that is Wine's start of cmd and "
+        "the five programs). tool/mox above 1 means the tool is slower than mox. Bytes read: "
+        "the whole process tree's rchar (warm: bytes returned by read calls, also from pipes, "
+        "sockets and the intermediate lists) and read_bytes (cold: fetched from the disk, "
+        "read-ahead included), less the empty run's, with the ratio to the fewest bytes. "
+        "Peak RSS: the largest process of the tree (for mox without the wineserver).")
+    add('')
+    for name, t in tools.items():
+        add(f"- {name}: {t['note']}" + ('' if not t['problems'] else
+                                        f"; differs from the reference: {'; '.join(t['problems'][:5])}"
+                                        + (f" and {len(t['problems']) - 5} more" if len(t['problems']) > 5 else '')))
+    if res.get('mox_skipped'):
+        add(f"- mox: not measured ({res['mox_skipped']})")
+    add('')
+    st = res.get('mox_steps')
+    if st:
+        e = median_run(st['empty'])
+        one = median_run(st['start'])['wall'] - e['wall']
+        add(f"Wine: an empty `cmd /c` takes {fmt_s(e['wall'])} s warm"
+            + (f", {fmt_s(median_run(st['empty_cold'])['wall'])} s cold" if st['empty_cold'] else '')
+            + f"; each further program started from it {fmt_s(one)} s.")
+        add('')
+        head = '| step | warm s | ' + ('cold s | ' if st['cold'] else '') + 'rchar MiB | CPU s | peak RSS MiB | command |'
+        add(head)
+        add('|' + '---|' * (head.count('|') - 1))
+        total_w = total_c = 0.0
+        for i, name in enumerate(st['steps']):
+            w = median_run([r[i] for r in st['warm']])
+            tw = w['wall'] - e['wall']
+            total_w += tw
+            row = [name, fmt_s(tw)]
+            if st['cold']:
+                c = median_run([r[i] for r in st['cold']])
+                tc = c['wall'] - e['wall']
+                total_c += tc
+                row.append(fmt_s(tc))
+            row += [fmt_mib(w['rchar'] - e['rchar']), fmt_s(w['utime'] + w['stime'] - e['utime'] - e['stime']),
+                    f"{w['maxrss_kib'] / 1024:.0f}", f"`{shorten(st['lines'][i])}`"]
+            add('| ' + ' | '.join(row) + ' |')
+        add('| total | ' + fmt_s(total_w) + ' | ' + (fmt_s(total_c) + ' | ' if st['cold'] else '') + ' | | | |')
+        add('')
+        add('Step times are medians, each less the empty `cmd /c`; cold: page cache dropped once '
+            'before the chain, so each step finds the corpus as the chain leaves it.')
+        add('')
+    if mox and res['targets']:
+        add('Targets:')
+        for t in res['targets']:
+            add(f'- {t}')
+    return '\n'.join(lines) + '\n'
+
+
+def shorten(line):
+    return re.sub(r'"Z:[^"]*\\(\w+\.exe)"', r'\1', line)
+
+
+def targets(res):
+    tools, s = res['tools'], res['reference']
+    mox = tools.get('mox')
+    if not mox:
+        return []
+    out = []
+    peers = {n: t for n, t in tools.items() if n != 'mox'}
+    modes = [('warm', 'empty')] + ([('cold', 'empty_cold')] if res['cold_runs'] else [])
+    for mode, empty in modes:
+        mine = mox[mode]['wall'] - mox[empty]['wall']
+        mine_raw = mox[mode]['wall']
+        best = min(peers, key=lambda n: peers[n][mode]['wall'] - peers[n][empty]['wall'])
+        theirs = peers[best][mode]['wall'] - peers[best][empty]['wall']
+        ok = mine <= 0.5 * theirs
+        out.append(f"{mode} wall time ≤ 0.5 × fastest peer ({best}, {fmt_s(theirs)} s): "
+                   f"{'met' if ok else 'missed'}, mox {fmt_s(mine)} s = {mine / theirs:.2f} × "
+                   f"({fmt_s(mine_raw)} s with Wine's start = {mine_raw / peers[best][mode]['wall']:.2f} × {best}'s whole run)")
+    rw = mox['warm']['rchar'] - mox['empty']['rchar']
+    out.append(f"bytes read ≤ 1.05 × fewest ({fmt_mib(s['min_bytes_4k'])} MiB): warm rchar {fmt_mib(rw)} MiB = "
+               f"{rw / s['min_bytes_4k']:.2f} × ({'met' if rw <= 1.05 * s['min_bytes_4k'] else 'missed'})"
+               + (f"; cold disk reads {fmt_mib(mox['cold']['read_bytes'] - mox['empty_cold']['read_bytes'])} MiB = "
+                  f"{(mox['cold']['read_bytes'] - mox['empty_cold']['read_bytes']) / s['min_bytes_4k']:.2f} × "
+                  f"({'met' if mox['cold']['read_bytes'] - mox['empty_cold']['read_bytes'] <= 1.05 * s['min_bytes_4k'] else 'missed'})"
+                  if res['cold_runs'] else ''))
+    return out
+
+
+def update_readme(text):
+    path = os.path.join(REPO, 'README.md')
+    with open(path, encoding='utf-8') as f:
+        readme = f.read()
+    section = '## Benchmark\n\n' + text
+    m = re.search(r'^## Benchmark\n.*?(?=^## |\Z)', readme, flags=re.S | re.M)
+    if m:
+        readme = readme[:m.start()] + section + ('\n' if readme[m.end():] else '') + readme[m.end():]
+    else:
+        readme = readme.rstrip('\n') + '\n\n' + section
+    with open(path, 'w', encoding='utf-8') as f:
+        f.write(readme)
+
+
+# ---------------------------------------------------------------- main
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument('--scale', choices=['quick', 'full'], default='quick')
+    ap.add_argument('--seed', type=int, default=1)
+    ap.add_argument('--work', default='/tmp/mox-bench', help='corpus and scratch folders (default %(default)s)')
+    ap.add_argument('--build', default=os.path.join(REPO, 'build-bench'), help='build tree of the project')
+    ap.add_argument('--runs', type=int, help='warm runs per tool (quick 3, full 5)')
+    ap.add_argument('--cold-runs', type=int, help='cold runs per tool (quick 1, full 3)')
+    ap.add_argument('--tools', default='mox,fdupes,jdupes,rdfind,rmlint')
+    ap.add_argument('--mox-args', default='', help='arguments for MOX.BAT, e.g. "/v"')
+    ap.add_argument('--no-build', action='store_true', help='use the build tree as it is')
+    ap.add_argument('--no-steps', action='store_true', help='skip the step timing of the chain')
+    ap.add_argument('--readme', action='store_true', help='write the report into README.md')
+    ap.add_argument('--load-note', default='', help='a word on what else ran on the machine')
+    args = ap.parse_args()
+
+    runs, cold_runs = DEFAULT_RUNS[args.scale]
+    runs = args.runs if args.runs is not None else runs
+    cold_runs = args.cold_runs if args.cold_runs is not None else cold_runs
+    work = os.path.abspath(args.work)
+    build = os.path.abspath(args.build)
+    os.makedirs(work, exist_ok=True)
+    command = 'bench/run.py ' + ' '.join(a for a in sys.argv[1:] if a != '--readme')
+
+    ensure_peers()
+    measure = build_measure(work)
+    corpus = os.path.join(work, f'corpus-{args.scale}-{args.seed}')
+    subprocess.run([sys.executable, os.path.join(HERE, 'gen_corpus.py'), '--out', corpus,
+                    '--scale', args.scale, '--seed', str(args.seed)], check=True)
+    ref_path = corpus + '.reference.json'
+    with open(corpus + '.manifest.json') as f:
+        manifest = json.load(f)
+    ref = None
+    if os.path.exists(ref_path):
+        with open(ref_path) as f:
+            ref = json.load(f)
+        if ref.get('manifest') != manifest:
+            ref = None
+    if ref is None:
+        log('working out the reference')
+        ref = reference.compute(corpus)
+        ref['manifest'] = manifest
+        with open(ref_path, 'w') as f:
+            json.dump(ref, f)
+    empty_root = os.path.join(work, 'empty')
+    os.makedirs(empty_root, exist_ok=True)
+
+    tools = []
+    wanted = args.tools.split(',')
+    res = {'scale': args.scale, 'seed': args.seed, 'runs': runs, 'command': command,
+           'date': datetime.datetime.now().strftime('%Y-%m-%d %H:%M'),
+           'reference': ref['stats'], 'load_note': args.load_note}
+    if 'mox' in wanted:
+        why = None if args.no_build else build_mox(build)
+        missing = [p for p in ['MOX.BAT', 'dirscan.exe', 'widen.exe', 'sizesum.exe', 'dupcheck.exe']
+                   if not os.path.exists(os.path.join(build, 'bin', p))]
+        if why or missing:
+            res['mox_skipped'] = why or f'missing in {build}/bin: {", ".join(missing)}'
+            log('mox left out: ' + res['mox_skipped'])
+        else:
+            tools.append(Mox(build, args.mox_args.split()))
+    peer_classes = {'fdupes': Fdupes, 'jdupes': Jdupes, 'rdfind': Rdfind, 'rmlint': Rmlint}
+    tools += [peer_classes[n]() for n in wanted if n in peer_classes]
+
+    if cold_runs and not can_drop_caches():
+        res['cold_note'] = 'not run: dropping the page cache (/proc/sys/vm/drop_caches) is not permitted here'
+        cold_runs = 0
+    res['cold_runs'] = cold_runs
+    res['machine'] = machine_info(work)
+    res['load_before'] = os.getloadavg()[0]
+
+    runner = Runner(measure, work)
+    raw = {t.name: {'warm': [], 'cold': [], 'empty': [], 'empty_cold': []} for t in tools}
+    problems = {}
+
+    def series():
+        for t in tools:
+            outdir = os.path.join(work, 'out', t.name)
+            log(f'{t.name}: warm-up and check')
+            runner.run_tool(t, empty_root, outdir)
+            runner.run_tool(t, corpus, outdir)
+            problems[t.name] = compare_sets(relsets(t.sets(outdir), corpus), ref['sets'])
+            if problems[t.name]:
+                log(f'{t.name}: {len(problems[t.name])} sets differ from the reference, e.g. {problems[t.name][:3]}')
+        for i in range(runs):
+            log(f'warm run {i + 1}/{runs}')
+            for t in tools:
+                outdir = os.path.join(work, 'out', t.name)
+                raw[t.name]['empty'].append(runner.run_tool(t, empty_root, outdir))
+                raw[t.name]['warm'].append(runner.run_tool(t, corpus, outdir))
+        for i in range(cold_runs):
+            log(f'cold run {i + 1}/{cold_runs}')
+            for t in tools:
+                outdir = os.path.join(work, 'out', t.name)
+                drop_caches()
+                raw[t.name]['empty_cold'].append(runner.run_tool(t, empty_root, outdir))
+                drop_caches()
+                raw[t.name]['cold'].append(runner.run_tool(t, corpus, outdir))
+        mox = next((t for t in tools if t.name == 'mox'), None)
+        if mox and not args.no_steps:
+            log('timing the steps of the chain')
+            res['mox_steps'] = time_mox_steps(runner, mox, corpus, work, runs, cold_runs)
+
+    if any(t.name == 'mox' for t in tools):
+        with Wine(build):
+            series()
+    else:
+        series()
+    res['load_after'] = os.getloadavg()[0]
+
+    res['tools'] = {}
+    for t in tools:
+        r = raw[t.name]
+        res['tools'][t.name] = {
+            'note': t.note, 'problems': problems[t.name],
+            'warm': median_run(r['warm']), 'empty': median_run(r['empty']),
+            'cold': median_run(r['cold']) if r['cold'] else None,
+            'empty_cold': median_run(r['empty_cold']) if r['empty_cold'] else None,
+        }
+    res['targets'] = targets(res)
+    res['raw'] = raw
+    text = report(res)
+    with open(os.path.join(work, f'results-{args.scale}.json'), 'w') as f:
+        json.dump(res, f, indent=1)
+    with open(os.path.join(work, f'report-{args.scale}.md'), 'w') as f:
+        f.write(text)
+    print(text)
+    if args.readme:
+        update_readme(text)
+    return 1 if any(problems.values()) else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
