@@ -22,6 +22,7 @@ bool read_chunked(HANDLE file, void* buffer, DWORD count, DWORD* total) {
                  static_cast<int>(reinterpret_cast<intptr_t>(file)), static_cast<void*>(at), want, got, L"(null)");
       con_printf(stderr, L"59sts=%d getlasterr=%d\r\n", 0, static_cast<int>(error));
       fflush(stderr);
+      SetLastError(error);  // the caller reports the failure with this code
       *total = done;
       return false;
     }

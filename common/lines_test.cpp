@@ -72,6 +72,7 @@ TEST(ChunkedRead, PiecesEndOfFileAndFailure) {
   g_read_file = failing_second_read;
   EXPECT_FALSE(read_chunked(nullptr, buf, sizeof buf, &total));
   EXPECT_EQ(total, 1048576u);  // what came before the failing piece
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CRC));  // not lost to the diagnostics
   g_read_file = short_read;
   EXPECT_TRUE(read_chunked(nullptr, buf, sizeof buf, &total));
   EXPECT_EQ(total, 100u);
