@@ -86,10 +86,12 @@ int wmain(int argc, wchar_t** argv) {
     options.extensions = &extensions;
   }
 
-  if (list)
+  if (list) {
     scan_list(options, list);
-  else
+    if (list != stdin) fclose(list);
+  } else {
     for (int i = state.first_operand; i < argc; ++i) scan_one(options, argv[i]);
+  }
 
   fflush(stdout);
   log_close();

@@ -1,0 +1,362 @@
+#include "dirscan/scan.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/paths.h"
+
+namespace mox {
+namespace {
+
+// A file system in memory, listed in the order of its nodes: attribute bits
+// and reparse tags Wine cannot set, folders that refuse a search, and files
+// that vanish between the listing and the next look at them.
+struct Node {
+  std::wstring path;
+  unsigned long attributes;  // system bits
+  unsigned long long size = 0;
+  unsigned long tag = 0;
+  bool vanished = false;
+  bool denied = false;
+};
+
+constexpr unsigned long kDir = FILE_ATTRIBUTE_DIRECTORY, kFile = FILE_ATTRIBUTE_ARCHIVE;
+
+std::vector<Node> g_nodes;
+std::vector<std::wstring> g_lines, g_messages, g_titles, g_searches;
+
+const Node* find_node(const std::wstring& path) {
+  for (const Node& n : g_nodes)
+    if (n.path == path) return &n;
+  return nullptr;
+}
+
+DirEntry entry_of(const Node& n) {
+  DirEntry e;
+  std::wstring name = n.path.substr(parent_path(n.path).size());
+  if (!name.empty() && name[0] == L'\\') name.erase(0, 1);
+  name.copy(e.name, 260);
+  e.attributes = entry_attributes(n.attributes);
+  e.reparse_tag = n.tag;
+  e.size = n.size;
+  return e;
+}
+
+DirEntry dot_entry(const wchar_t* name) {
+  DirEntry e;
+  std::wcscpy(e.name, name);
+  e.attributes = kAttrDirectory;
+  return e;
+}
+
+struct Search {
+  std::vector<DirEntry> entries;
+  size_t next = 1;
+};
+
+bool fake_get_attributes(const wchar_t* path, unsigned long* attributes) {
+  const Node* n = find_node(path);
+  if (!n || n->vanished) return false;
+  *attributes = n->attributes;
+  return true;
+}
+
+bool fake_find_first(const wchar_t* pattern, FindHandle* handle, DirEntry* entry, unsigned long* error) {
+  std::wstring p = pattern;
+  auto* search = new Search;
+  if (p.size() >= 3 && p.compare(p.size() - 3, 3, L"*.*") == 0) {
+    g_searches.push_back(p);
+    std::wstring folder = p.substr(0, p.size() - 3);
+    if (folder.size() > 1 && folder.back() == L'\\' && folder[folder.size() - 2] != L':') folder.pop_back();
+    const Node* dir = find_node(folder);
+    if (!dir || dir->denied) {
+      *error = dir ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND;
+      delete search;
+      return false;
+    }
+    search->entries = {dot_entry(L"."), dot_entry(L"..")};
+    for (const Node& n : g_nodes)
+      if (n.path != folder && parent_path(n.path) == folder) search->entries.push_back(entry_of(n));
+  } else {
+    const Node* n = find_node(p);
+    if (!n || n->vanished || n->denied) {
+      *error = n && n->denied ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
+      delete search;
+      return false;
+    }
+    search->entries = {entry_of(*n)};
+  }
+  *entry = search->entries[0];
+  *handle = search;
+  return true;
+}
+
+bool fake_find_next(FindHandle handle, DirEntry* entry) {
+  auto* search = static_cast<Search*>(handle);
+  if (search->next >= search->entries.size()) return false;
+  *entry = search->entries[search->next++];
+  return true;
+}
+
+void fake_find_close(FindHandle handle) { delete static_cast<Search*>(handle); }
+
+// Every .jpg has a payload of half its size; anything else is no JPEG file.
+long long fake_jpeg_payload(const wchar_t* path, const JpegOptions&) {
+  std::wstring p = path;
+  const Node* n = find_node(p);
+  return n && p.size() > 4 && p.compare(p.size() - 4, 4, L".jpg") == 0 ? static_cast<long long>(n->size / 2) : 0;
+}
+
+void fake_set_title(const wchar_t* text) { g_titles.emplace_back(text); }
+
+void fake_write_line(const wchar_t* line, int length) { g_lines.emplace_back(line, static_cast<size_t>(length)); }
+
+void fake_report(const wchar_t* fmt, const wchar_t* first, const wchar_t* second) {
+  std::wstring text = fmt;
+  size_t at = text.find(L"%ls");
+  text.replace(at, 3, first);
+  at = text.find(L"%ls", at + std::wcslen(first));
+  if (at != std::wstring::npos) text.replace(at, 3, second);
+  g_messages.push_back(text);
+}
+
+const ScanSystem kFake = {fake_get_attributes, fake_find_first, fake_find_next, fake_find_close,
+                          fake_jpeg_payload,   fake_set_title,  fake_write_line, fake_report};
+
+void scan(const ScanOptions& options, const std::wstring& root) {
+  g_lines.clear();
+  g_messages.clear();
+  g_titles.clear();
+  g_searches.clear();
+  scan_root(options, kFake, root);
+}
+
+std::wstring line0(unsigned long long size, wchar_t marker, const std::wstring& path) {
+  wchar_t digits[32];
+  std::swprintf(digits, 32, L"%020llu", size);
+  return digits + std::wstring(1, marker) + path + L"\r\n";
+}
+
+using Lines = std::vector<std::wstring>;
+
+// C:\ holds b.txt, d (e.txt, f (g.txt)) and z.txt, listed in this order.
+void small_tree() {
+  g_nodes = {
+      {L"C:\\", kDir},
+      {L"C:\\b.txt", kFile, 1234},
+      {L"C:\\d", kDir},
+      {L"C:\\d\\e.txt", kFile, 5},
+      {L"C:\\d\\f", kDir},
+      {L"C:\\d\\f\\g.txt", kFile, 7},
+      {L"C:\\z.txt", kFile, 1},
+  };
+}
+
+TEST(Walk, DepthFirstPreOrderFromDriveRoot) {
+  small_tree();
+  ScanOptions o;
+  o.set_title = true;
+  scan(o, L"C:\\");
+  EXPECT_EQ(g_lines, (Lines{line0(1234, ' ', L"C:\\b.txt"), line0(5, ' ', L"C:\\d\\e.txt"),
+                            line0(7, ' ', L"C:\\d\\f\\g.txt"), line0(1, ' ', L"C:\\z.txt")}));
+  EXPECT_EQ(g_searches, (Lines{L"C:\\*.*", L"C:\\d\\*.*", L"C:\\d\\f\\*.*"}));
+  EXPECT_EQ(g_titles, (Lines{L"C:\\", L"C:\\d", L"C:\\d\\f"}));
+  EXPECT_TRUE(g_messages.empty());
+
+  o.no_recursion = true;
+  o.set_title = false;
+  scan(o, L"C:\\");
+  EXPECT_EQ(g_lines, (Lines{line0(1234, ' ', L"C:\\b.txt"), line0(1, ' ', L"C:\\z.txt")}));
+
+  ScanOptions named;
+  named.form = 1;
+  scan(named, L"C:\\d\\f");
+  EXPECT_EQ(g_lines, (Lines{L"g.txt" + std::wstring(65, ' ') + L"|00000000000000000007 C:\\d\\f\\g.txt\r\n"}));
+}
+
+TEST(Walk, FiltersOnEntriesButNotOnANamedFile) {
+  small_tree();
+  ScanOptions o;
+  o.settings.min_size = 5;
+  o.settings.max_size = 7;  // both bounds inclusive
+  scan(o, L"C:\\");
+  EXPECT_EQ(g_lines, (Lines{line0(5, ' ', L"C:\\d\\e.txt"), line0(7, ' ', L"C:\\d\\f\\g.txt")}));
+
+  ScanOptions x;
+  ExcludePattern p;
+  ASSERT_EQ(parse_pattern_line(L"\\F\\", &p), PatternLine::added);  // the folder and all below it
+  add_pattern(x.patterns, p);
+  ASSERT_EQ(parse_pattern_line(L"B.TXT>", &p), PatternLine::added);
+  add_pattern(x.patterns, p);
+  scan(x, L"C:\\");
+  EXPECT_EQ(g_lines, (Lines{line0(5, ' ', L"C:\\d\\e.txt"), line0(1, ' ', L"C:\\z.txt")}));
+  EXPECT_TRUE(g_messages.empty());  // excluded silently
+  scan(x, L"C:\\d\\f");             // a root is tested too
+  EXPECT_TRUE(g_lines.empty());
+
+  // Extensions apply to files only; a folder without one is still descended.
+  g_nodes.push_back({L"C:\\d\\f\\h.JPG", kFile, 40});
+  ExtensionList jpg = parse_extension_list(L".jpg");
+  ScanOptions e;
+  e.extensions = &jpg;
+  scan(e, L"C:\\");
+  EXPECT_EQ(g_lines, (Lines{line0(40, ' ', L"C:\\d\\f\\h.JPG")}));
+
+  // JPEG mode lists the payload size and drops files without one.
+  ScanOptions j;
+  j.jpeg = true;
+  g_nodes.back().path = L"C:\\d\\f\\h.jpg";
+  scan(j, L"C:\\d");
+  EXPECT_EQ(g_lines, (Lines{line0(20, ' ', L"C:\\d\\f\\h.jpg")}));
+
+  // A file named as a root ignores size, extension, attribute and JPEG filters.
+  ScanOptions all = x;
+  all.settings.min_size = 100000;
+  all.extensions = &jpg;
+  all.jpeg = true;
+  all.settings.rules = parse_attribute_rules(L"r");
+  all.patterns.items.clear();
+  scan(all, L"C:\\z.txt");
+  EXPECT_EQ(g_lines, (Lines{line0(1, ' ', L"C:\\z.txt")}));
+}
+
+TEST(Walk, CompressedMarker) {
+  g_nodes = {
+      {L"C:\\t", kDir},
+      {L"C:\\t\\c.bin", kFile | FILE_ATTRIBUTE_COMPRESSED, 10},
+      {L"C:\\t\\s.bin", kFile | FILE_ATTRIBUTE_SPARSE_FILE, 11},
+      {L"C:\\t\\p.bin", kFile, 12},
+      {L"\\\\srv\\share", kDir},
+      {L"\\\\srv\\share\\c.bin", kFile | FILE_ATTRIBUTE_COMPRESSED, 13},
+  };
+  ScanOptions o;
+  scan(o, L"C:\\t");
+  EXPECT_EQ(g_lines, (Lines{line0(10, 'c', L"C:\\t\\c.bin"), line0(11, 'c', L"C:\\t\\s.bin"),
+                            line0(12, ' ', L"C:\\t\\p.bin")}));
+  scan(o, L"\\\\srv\\share");  // never on a network path
+  EXPECT_EQ(g_lines, (Lines{line0(13, ' ', L"\\\\srv\\share\\c.bin")}));
+
+  ScanOptions filtered;
+  filtered.settings.rules = parse_attribute_rules(L"H");
+  scan(filtered, L"C:\\t");  // with attribute rules the marker is always blank
+  EXPECT_EQ(g_lines, (Lines{line0(10, ' ', L"C:\\t\\c.bin"), line0(11, ' ', L"C:\\t\\s.bin"),
+                            line0(12, ' ', L"C:\\t\\p.bin")}));
+  scan(filtered, L"C:\\t\\c.bin");  // but a named file keeps it
+  EXPECT_EQ(g_lines, (Lines{line0(10, 'c', L"C:\\t\\c.bin")}));
+}
+
+TEST(Walk, AttributeRulesOnFilesAndFolders) {
+  const unsigned long ro = FILE_ATTRIBUTE_READONLY, hidden = FILE_ATTRIBUTE_HIDDEN;
+  const unsigned long reparse = FILE_ATTRIBUTE_REPARSE_POINT;
+  g_nodes = {
+      {L"C:\\r", kDir},
+      {L"C:\\r\\ro.txt", kFile | ro, 1},
+      {L"C:\\r\\rh.txt", kFile | ro | hidden, 2},
+      {L"C:\\r\\plain.txt", kFile, 3},
+      {L"C:\\r\\rodir", kDir | ro},
+      {L"C:\\r\\rodir\\in.txt", kFile | ro, 4},
+      {L"C:\\r\\dir", kDir},
+      {L"C:\\r\\dir\\in.txt", kFile | ro, 5},
+      {L"C:\\r\\link.txt", kFile | reparse, 6, kTagSymlink},
+      {L"C:\\r\\junction", kDir | reparse, 0, kTagMountPoint},
+      {L"C:\\r\\junction\\in.txt", kFile | reparse, 7, kTagSymlink},
+  };
+  struct Case {
+    const wchar_t* letters;
+    Lines listed;
+  };
+  const Case cases[] = {
+      // Only read-only folders are descended into.
+      {L"Hr", {L"C:\\r\\ro.txt", L"C:\\r\\rodir\\in.txt"}},
+      {L"y", {L"C:\\r\\link.txt"}},  // the junction is no symbolic link
+      {L"Y", {L"C:\\r\\ro.txt", L"C:\\r\\rh.txt", L"C:\\r\\plain.txt", L"C:\\r\\rodir\\in.txt", L"C:\\r\\dir\\in.txt"}},
+      {L"J", {L"C:\\r\\ro.txt", L"C:\\r\\rh.txt", L"C:\\r\\plain.txt", L"C:\\r\\rodir\\in.txt", L"C:\\r\\dir\\in.txt",
+              L"C:\\r\\link.txt"}},
+      {L"jy", {}},  // files are no junctions, the junction is no link
+  };
+  for (const Case& c : cases) {
+    ScanOptions o;
+    o.settings.rules = parse_attribute_rules(c.letters);
+    scan(o, L"C:\\r");
+    Lines paths;
+    for (const std::wstring& line : g_lines) paths.push_back(line.substr(21, line.size() - 23));
+    EXPECT_EQ(paths, c.listed) << c.letters;
+  }
+}
+
+TEST(Walk, BadInputIsReportedAndTheWalkGoesOn) {
+  const std::wstring deep = L"C:\\" + std::wstring(300, L'p');  // 303 characters
+  g_nodes = {
+      {L"C:\\w", kDir},
+      {L"C:\\w\\locked", kDir, 0, 0, false, true},
+      {L"C:\\w\\a.txt", kFile, 1},
+      {L"C:\\w\\gone.txt", kFile, 2, 0, true},
+      {L"C:\\w\\gonedir", kDir, 0, 0, true},
+      {L"C:\\w\\b.txt", kFile, 3},
+      {deep, kDir},
+      {deep + L"\\" + std::wstring(211, L'n'), kFile, 4},  // 303 + 211 = 514: fits
+      {deep + L"\\" + std::wstring(212, L'o'), kFile, 5},  // 515: too long
+      {deep + L"\\z.txt", kFile, 6},
+  };
+  ScanOptions o;
+  scan(o, L"C:\\w");
+  EXPECT_EQ(g_lines, (Lines{line0(1, ' ', L"C:\\w\\a.txt"), line0(3, ' ', L"C:\\w\\b.txt")}));
+  EXPECT_EQ(g_messages, (Lines{L"C:\\w\\locked: Permission denied\r\n",
+                               L"C:\\w\\gone.txt: No such file or directory\r\n",
+                               L"C:\\w\\gonedir: No such file or directory\r\n"}));
+
+  scan(o, deep);
+  EXPECT_EQ(g_lines, (Lines{line0(4, ' ', deep + L"\\" + std::wstring(211, L'n')), line0(6, ' ', deep + L"\\z.txt")}));
+  EXPECT_EQ(g_messages, (Lines{deep + L"\\" + std::wstring(212, L'o') + L": too long name\r\n"}));
+
+  // Roots: over 1032 characters, a search pattern over 1032, missing, unreadable file.
+  const std::wstring long_root = L"C:\\" + std::wstring(1030, L'q');
+  const std::wstring edge_root = L"C:\\" + std::wstring(1029, L'q');  // 1032: scanned, but "\*.*" is too long
+  g_nodes.push_back({edge_root, kDir});
+  g_nodes.push_back({L"C:\\w\\secret.txt", kFile, 9, 0, false, true});
+  scan(o, long_root);
+  EXPECT_EQ(g_messages, (Lines{long_root + L": too long file name\r\n"}));
+  scan(o, edge_root);
+  EXPECT_EQ(g_messages, (Lines{edge_root + L"\\*.*: too long name\r\n"}));
+  scan(o, L"C:\\none");
+  EXPECT_EQ(g_messages, (Lines{L"C:\\none: No such file or directory\r\n"}));
+  scan(o, L"");
+  EXPECT_EQ(g_messages, (Lines{L": No such file or directory\r\n"}));
+  scan(o, L"C:\\w\\secret.txt");
+  EXPECT_EQ(g_messages, (Lines{L"C:\\w\\secret.txt: Permission denied\r\n"}));
+  EXPECT_TRUE(g_lines.empty());
+}
+
+TEST(Walk, ErrorTexts) {
+  struct Case {
+    unsigned long error;
+    const wchar_t* text;
+  };
+  const Case cases[] = {
+      {ERROR_FILE_NOT_FOUND, L"No such file or directory"}, {ERROR_PATH_NOT_FOUND, L"No such file or directory"},
+      {ERROR_NO_MORE_FILES, L"No such file or directory"},  {ERROR_ACCESS_DENIED, L"Permission denied"},
+      {ERROR_NOT_ENOUGH_MEMORY, L"Not enough space"},       {ERROR_SHARING_VIOLATION, L"Invalid argument"},
+  };
+  for (const Case& c : cases) EXPECT_STREQ(find_error_text(c.error), c.text) << c.error;
+}
+
+TEST(Lines, FormatsAndRoom) {
+  wchar_t out[200];
+  const std::wstring path = L"C:\\a\\b.txt";
+  int n = format_size_line(out, 200, 1234, L'c', path.c_str(), static_cast<int>(path.size()));
+  EXPECT_EQ(std::wstring(out, static_cast<size_t>(n)), L"00000000000000001234cC:\\a\\b.txt\r\n");
+  n = format_size_line(out, 200, 18446744073709551615ull, L' ', path.c_str(), static_cast<int>(path.size()));
+  EXPECT_EQ(std::wstring(out, static_cast<size_t>(n)), L"18446744073709551615 C:\\a\\b.txt\r\n");
+  const std::wstring long_name(80, L'n');  // written whole, not cut
+  n = format_name_line(out, 200, long_name.c_str(), 7, path.c_str(), static_cast<int>(path.size()));
+  EXPECT_EQ(std::wstring(out, static_cast<size_t>(n)), long_name + L"|00000000000000000007 C:\\a\\b.txt\r\n");
+  EXPECT_EQ(format_size_line(out, 33, 1, L' ', path.c_str(), static_cast<int>(path.size())), -1);
+  EXPECT_EQ(format_size_line(out, 34, 1, L' ', path.c_str(), static_cast<int>(path.size())), 33);
+}
+
+}  // namespace
+}  // namespace mox
