@@ -59,17 +59,19 @@ goto args
 
 :start
 if defined LAST goto last
-if exist log.txt del log.txt
+rem A list left by an earlier search must never pass for this one's.
+for %%f in (log.txt LIST1.TXT LIST2.TXT LIST3.TXT LIST4.TXT LASTMODE.TXT) do if exist %%f del %%f
+set STEP=dirscan
+if not exist LIST.TXT goto nolist
 set XOPT=
 if exist XLIST.TXT set "XOPT=-X XLIST.TXT"
 if "%CHAIN%"=="name" set "SCANOPT=%SCANOPT% -1"
 if "%CHAIN%"=="jpeg" set "SCANOPT=%SCANOPT% -A jpeg"
 
-set STEP=dirscan
 "%BIN%dirscan.exe" -L log.txt %XOPT% %SCANOPT% %EXT% < LIST.TXT > LIST1.TXT
 if errorlevel 1 goto fail
 set STEP=sort
-sort /REC 65535 < LIST1.TXT > LIST2.TXT
+sort /REC 65535 LIST1.TXT /O LIST2.TXT
 if errorlevel 1 goto fail
 set STEP=widen
 "%BIN%widen.exe" LIST2.TXT > LIST3.TXT
@@ -123,6 +125,9 @@ set STEP=unkey
 if errorlevel 1 goto fail
 goto done
 
+:nolist
+echo MOX.BAT: LIST.TXT not found 1>&2
+exit /b 1
 :fail
 echo MOX.BAT: %STEP% failed 1>&2
 exit /b 1

@@ -140,7 +140,10 @@ std::string describe(const Groups& groups) {
   std::string s;
   for (const Group& g : groups) {
     s += "{";
-    for (const std::wstring& p : g) s += " " + test::to_utf8(p);
+    for (const std::wstring& p : g) {
+      s += ' ';
+      s += test::to_utf8(p);
+    }
     s += " }\n";
   }
   return s;
@@ -236,7 +239,7 @@ TEST_F(Searches, FailingStepsEndWithNonZeroExitCode) {
   }
   {
     Search s(*tree, L"MOX.BAT", L"");
-    test::remove_tree(s.work / L"LIST5.TXT");
+    DeleteFileW((s.work / L"LIST5.TXT").c_str());
     ASSERT_TRUE(test::make_dir(s.work / L"LIST5.TXT"));  // the count file cannot be written
     s.run(L"MOX.BAT", L"");
     EXPECT_NE(s.result.exit_code, 0);
