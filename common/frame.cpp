@@ -156,6 +156,24 @@ bool stdin_reopen(const wchar_t* operand) {
 
 void set_binary(FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
 
+void wide_start(int argc, wchar_t** argv, const OptionLetters& letters, OptionState& options) {
+  frame_start(argv[0], Family::wide);
+  set_binary(stdin);
+  set_binary(stdout);
+  set_binary(stderr);
+  parse_options_or_exit(argc, argv, letters, options);
+  log_open(opt_value(options, 'L'));
+}
+
+bool filter_start(int argc, wchar_t** argv, const OptionLetters& letters, OptionState& options) {
+  wide_start(argc, argv, letters, options);
+  if (options.first_operand < argc && !stdin_reopen(argv[options.first_operand])) {
+    log_close();
+    return false;
+  }
+  return true;
+}
+
 bool write_count_file(const wchar_t* name, int files, int groups) {
   FILE* f = _wfopen(name, L"wb");
   if (!f) {

@@ -68,6 +68,15 @@ bool stdin_reopen(const wchar_t* operand);
 
 void set_binary(FILE* stream);
 
+// Start of a wide-family program: program name, binary standard streams,
+// the option loop and the -L log.
+void wide_start(int argc, wchar_t** argv, const OptionLetters& letters, OptionState& options);
+
+// Start of a wide-family list filter: wide_start, then the first operand, if
+// any, in place of standard input. False (message written, log closed) when
+// it cannot be opened.
+bool filter_start(int argc, wchar_t** argv, const OptionLetters& letters, OptionState& options);
+
 // Count file: "%d\r\n%d\r\n" in UTF-16LE without byte-order mark. Reports
 // "ffp == NULL" and returns false when it cannot be created.
 bool write_count_file(const wchar_t* name, int files, int groups);

@@ -5,21 +5,12 @@
 using namespace mox;
 
 int wmain(int argc, wchar_t** argv) {
-  frame_start(argv[0], Family::wide);
-  set_binary(stdin);
-  set_binary(stdout);
-  set_binary(stderr);
   OptionLetters letters;
   letters.flags = "OT";
   letters.valued = "FL";
   letters.usage = L"usage: %ls [-L logfile] dir..\r\n";
   OptionState options;
-  parse_options_or_exit(argc, argv, letters, options);
-  log_open(opt_value(options, 'L'));
-  if (options.first_operand < argc && !stdin_reopen(argv[options.first_operand])) {
-    log_close();
-    return 1;
-  }
+  if (!filter_start(argc, argv, letters, options)) return 1;
   GroupCounts counts = sizegroup_run(stdin, stdout);
   fflush(stdout);
   if (opt(options, 'O')) msg(L"%d\r\n", counts.files);

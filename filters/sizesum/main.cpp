@@ -19,21 +19,12 @@ void write_totals_file(const wchar_t* name, const SizeTotals& totals) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  frame_start(argv[0], Family::wide);
-  set_binary(stdin);
-  set_binary(stdout);
-  set_binary(stderr);
   OptionLetters letters;
   letters.flags = "ON";
   letters.valued = "FL";
   letters.usage = L"usage: %ls [-o] [-L logfile]\n";
   OptionState options;
-  parse_options_or_exit(argc, argv, letters, options);
-  log_open(opt_value(options, 'L'));
-  if (options.first_operand < argc && !stdin_reopen(argv[options.first_operand])) {
-    log_close();
-    return 1;
-  }
+  if (!filter_start(argc, argv, letters, options)) return 1;
   find_compressed_size_service();
   SizeTotals totals = sizesum_run(stdin, stdout);
   fflush(stdout);

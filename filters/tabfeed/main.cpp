@@ -7,17 +7,12 @@
 using namespace mox;
 
 int wmain(int argc, wchar_t** argv) {
-  frame_start(argv[0], Family::wide);
-  set_binary(stdin);
-  set_binary(stdout);
-  set_binary(stderr);
   OptionLetters letters;
   letters.flags = "O";
   letters.valued = "L";
   letters.usage = L"usage: %ls [file]\r\n";
   OptionState options;
-  parse_options_or_exit(argc, argv, letters, options);
-  log_open(opt_value(options, 'L'));
+  wide_start(argc, argv, letters, options);
   static wchar_t chosen[kDatNameCap];
   const wchar_t* input = options.first_operand < argc ? argv[options.first_operand] : nullptr;
   if (!input) {
