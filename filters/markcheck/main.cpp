@@ -1,5 +1,5 @@
 // markcheck: checks the marks of a group list, or lists the d-marked lines.
-#include "byte_lines.h"
+#include "common/byte_lines.h"
 #include "common/frame.h"
 #include "markcheck.h"
 

@@ -1,6 +1,6 @@
 #include "markcheck.h"
 
-#include "byte_lines.h"
+#include "common/byte_lines.h"
 #include "common/console.h"
 
 namespace mox {

@@ -1,6 +1,6 @@
 // purge: deletes the files a list names; lists the ones it did not delete.
 #include "common/frame.h"
-#include "filters/markcheck/byte_lines.h"
+#include "common/byte_lines.h"
 #include "purge.h"
 
 using namespace mox;

@@ -7,7 +7,7 @@
 
 #include "common/console.h"
 #include "common/frame.h"
-#include "filters/markcheck/byte_lines.h"
+#include "common/byte_lines.h"
 
 namespace mox {
 

@@ -1,4 +1,4 @@
-#include "byte_lines.h"
+#include "common/byte_lines.h"
 
 #include <cstdio>
 #include <cstdlib>
