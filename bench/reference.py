@@ -14,13 +14,17 @@ Minimum bytes: every byte of each distinct file of a duplicate set once
 needs no reading), plus, for every other file that shares its size with
 another file, its bytes up to the end of the first block in which it differs
 from all of them. Blocks of 4 KiB (the page, the smallest read the kernel
-makes); the figure for 32 KiB blocks is given too.
+makes); the figure for 32 KiB blocks is given too, and the bytes that the
+content search's block schedule (32 KiB, then four times the previous block
+up to 32 MiB) reads when it reads every path of a set, links included, and
+every other candidate up to the end of the block where it differs.
 """
 import argparse
 import json
 import os
 import sys
 
+VERSION = 2  # of the figures; cached references of another version are redone
 CHUNK = 1 << 20
 BLOCKS = (4096, 32768)
 
@@ -57,6 +61,21 @@ def round_up(n, block, size):
     return min(size, -(-n // block) * block)
 
 
+def schedule_end(n, size, first=32768, largest=32 << 20):
+    """End of the block of the growing schedule that holds byte n - 1."""
+    end, block = 0, first
+    while end < n:
+        end += block
+        block = min(block * 4, largest)
+    return min(end, size)
+
+
+def needed_bytes(diverge, size):
+    """Bytes read of a file that differs from all others at byte `diverge`:
+    per fixed block size, then under the growing schedule."""
+    return tuple(round_up(diverge + 1, b, size) for b in BLOCKS) + (schedule_end(diverge + 1, size),)
+
+
 def split_size_group(root, size, inodes):
     """Split the distinct files of one size by contents.
     inodes: {inode: [paths]}. Returns (classes of inodes with equal contents,
@@ -80,7 +99,7 @@ def split_size_group(root, size, inodes):
                         continue
                     k = members[0]
                     diverge = pos + max(first_mismatch(data[k], data[o]) for o in cls if o != k)
-                    needed[k] = tuple(round_up(diverge + 1, b, size) for b in BLOCKS)
+                    needed[k] = needed_bytes(diverge, size)
             classes = next_classes
             pos += CHUNK
     finally:
@@ -95,8 +114,8 @@ def compute(root):
     by_size = {}
     for path, size, inode in files:
         by_size.setdefault(size, {}).setdefault(inode, []).append(path)
-    sets, min_bytes = [], [0] * len(BLOCKS)
-    candidates = dup_bytes = 0
+    sets, min_bytes = [], [0] * (len(BLOCKS) + 1)
+    candidates = dup_bytes = path_bytes = 0
     for size, inodes in sorted(by_size.items()):
         paths = [p for ps in inodes.values() for p in ps]
         if len(paths) < 2:
@@ -104,15 +123,20 @@ def compute(root):
         candidates += len(paths)
         if size == 0 or len(inodes) == 1:
             sets.append(sorted(paths))
+            path_bytes += size * len(paths)
             continue
         classes, needed = split_size_group(root, size, inodes)
         for cls in classes:
             sets.append(sorted(p for k in cls for p in inodes[k]))
             dup_bytes += size * len(cls)
+            path_bytes += size * sum(len(inodes[k]) for k in cls)
         for k, ps in inodes.items():
             if k in needed:
                 if len(ps) >= 2:  # one file under several names: a set of its own
                     sets.append(sorted(ps))
+                    path_bytes += size * len(ps)
+                else:
+                    path_bytes += needed[k][-1]
                 for i in range(len(BLOCKS)):
                     min_bytes[i] += needed[k][i]
     sets.sort()
@@ -131,6 +155,7 @@ def compute(root):
             'dup_bytes': dup_bytes,
             'min_bytes_4k': dup_bytes + min_bytes[0],
             'min_bytes_32k': dup_bytes + min_bytes[1],
+            'schedule_bytes': path_bytes,
         },
     }
 
