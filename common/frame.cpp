@@ -41,6 +41,7 @@ const wchar_t* eol() { return g_frame.family == Family::wide ? L"\r\n" : L"\n"; 
 
 ParseResult scan_options(int argc, wchar_t** argv, const OptionLetters& letters, OptionState& state) {
   int i = 1;
+  int met = 0;
   while (i < argc && is_switch(argv[i])) {
     const wchar_t* arg = argv[i];
     if (std::wcscmp(arg, L"--") == 0) {
@@ -63,10 +64,12 @@ ParseResult scan_options(int argc, wchar_t** argv, const OptionLetters& letters,
       } else if (has_letter(letters.char_valued, c)) {
         if (p[1] == 0) return {ParseStatus::missing_value, c};
         state.set[c] = true;
+        state.met[c] = ++met;
         state.char_value[c] = p[1];
         p += 2;
       } else if (has_letter(letters.valued, c)) {
         state.set[c] = true;
+        state.met[c] = ++met;
         if (next < argc) {
           state.value[c] = argv[next++];
         } else if (!has_letter(letters.value_optional, c)) {
@@ -75,6 +78,7 @@ ParseResult scan_options(int argc, wchar_t** argv, const OptionLetters& letters,
         ++p;
       } else if (has_letter(letters.flags, c)) {
         state.set[c] = true;
+        state.met[c] = ++met;
         ++p;
       } else {
         return {ParseStatus::bad_option, c};

@@ -30,6 +30,8 @@ struct OptionLetters {
 
 struct OptionState {
   bool set[128] = {};
+  int met[128] = {};                 // when the letter was last met (1, 2, ...): of two
+                                     // letters that write one setting, the later wins
   const wchar_t* value[128] = {};    // value of a valued letter; last one wins
   wchar_t char_value[128] = {};
   bool has_column = false;

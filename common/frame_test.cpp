@@ -70,6 +70,16 @@ TEST(OptionLoop, LettersValuesAndOperands) {
   }
 }
 
+TEST(OptionLoop, OrderInWhichLettersAreMet) {
+  Args a({L"-tL", L"log", L"/o-T", L"in"});
+  OptionState s;
+  ASSERT_EQ(scan_options(a.argc(), a.argv.data(), counting_letters(), s).status, ParseStatus::ok);
+  EXPECT_EQ(s.met['L'], 2);
+  EXPECT_EQ(s.met['O'], 3);
+  EXPECT_EQ(s.met['T'], 4);  // met again: the later time counts
+  EXPECT_EQ(s.met['F'], 0);
+}
+
 TEST(OptionLoop, UsageBadOptionAndMissingValue) {
   struct Case {
     std::initializer_list<const wchar_t*> args;

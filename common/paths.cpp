@@ -81,7 +81,8 @@ std::wstring parent_path(const std::wstring& p) {
 }
 
 std::wstring join_path(const std::wstring& folder, const std::wstring& name) {
-  if (folder == L"\\" || folder == L"/" || is_drive(folder)) return folder + name;
+  // A network root kept with its trailing backslash must not double it.
+  if (folder == L"/" || is_drive(folder) || (!folder.empty() && folder.back() == L'\\')) return folder + name;
   return folder + L"\\" + name;
 }
 

@@ -13,7 +13,8 @@ int root_length(const std::wstring& path);
 // is none (the parent of C:\foo is C:\).
 std::wstring parent_path(const std::wstring& path);
 
-// "\" and drives (X:, X:\) take the name directly; other folders get a '\'.
+// "\", drives (X:, X:\) and folders already ending in '\' take the name
+// directly; other folders get a '\'.
 std::wstring join_path(const std::wstring& folder, const std::wstring& name);
 
 // Two backslashes and a third character that is neither '?' nor '.'.

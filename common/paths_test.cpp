@@ -30,6 +30,7 @@ TEST(Paths, ParentJoinAndRoot) {
   EXPECT_EQ(join_path(L"C:", L"x"), L"C:x");
   EXPECT_EQ(join_path(L"\\", L"x"), L"\\x");
   EXPECT_EQ(join_path(L"C:\\a", L"x"), L"C:\\a\\x");
+  EXPECT_EQ(join_path(L"\\\\srv\\share\\", L"x"), L"\\\\srv\\share\\x");  // a kept trailing backslash
   EXPECT_TRUE(is_network_path(L"\\\\srv\\s"));
   EXPECT_FALSE(is_network_path(L"\\\\?\\C:\\x"));
   EXPECT_FALSE(is_network_path(L"\\\\.\\pipe"));
