@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <climits>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +31,20 @@ wchar_t upper_ascii(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<w
 
 bool is_switch(const wchar_t* arg) { return arg[0] == L'-' || arg[0] == L'/'; }
 
+// The longest decimal number at p (a fraction or exponent is accepted),
+// truncated toward zero; a column past any line stays as large as a long
+// holds. wcstod alone would also take "0x..." as hexadecimal.
+long read_column(const wchar_t* p, const wchar_t** end) {
+  if (p[0] == L'0' && (p[1] == L'x' || p[1] == L'X')) {
+    *end = p + 1;
+    return 0;
+  }
+  wchar_t* after = nullptr;
+  double number = std::wcstod(p, &after);
+  *end = after;
+  return number >= static_cast<double>(LONG_MAX) ? LONG_MAX : static_cast<long>(number);
+}
+
 int vmsg(FILE* stream, const wchar_t* fmt, va_list args) {
   return g_frame.family == Family::wide ? con_vprintf(stream, fmt, args) : byte_vprintf(stream, fmt, args);
 }
@@ -54,11 +69,8 @@ ParseResult scan_options(int argc, wchar_t** argv, const OptionLetters& letters,
       if (c == L'-' || c == L'/') {
         ++p;
       } else if (letters.column && c >= L'0' && c <= L'9') {
-        wchar_t* end = nullptr;
-        double number = std::wcstod(p, &end);
-        state.column = static_cast<long>(number);
+        state.column = read_column(p, &p);
         state.has_column = true;
-        p = end;
       } else if (c == L'H' || c == L'?') {
         return {ParseStatus::usage, c};
       } else if (has_letter(letters.char_valued, c)) {

@@ -131,6 +131,32 @@ TEST(OptionLoop, ColumnsAndMarkCharacters) {
   }
 }
 
+TEST(OptionLoop, ColumnIsADecimalNumber) {
+  struct Case {
+    const wchar_t* arg;
+    ParseStatus status;
+    long column;
+    wchar_t letter;  // the bad letter
+  };
+  const Case cases[] = {
+      {L"-3e1r", ParseStatus::ok, 30, 0},          // an exponent is part of the number
+      {L"-3er", ParseStatus::bad_option, 3, L'E'},  // an exponent needs digits
+      {L"-0x10", ParseStatus::bad_option, 0, L'X'}, // no hexadecimal: 0, then the letter x
+      {L"-99999999999999999999", ParseStatus::ok, 2147483647L, 0},  // beyond any line
+  };
+  for (const Case& c : cases) {
+    Args a({c.arg});
+    OptionState s;
+    ParseResult r = scan_options(a.argc(), a.argv.data(), column_letters(), s);
+    SCOPED_TRACE(a.text[1]);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(s.column, c.column);
+    if (c.letter) {
+      EXPECT_EQ(r.letter, c.letter);
+    }
+  }
+}
+
 TEST(CountFile, Utf16WithoutByteOrderMark) {
   test::TempDir dir(L"count");
   frame_start(L"prog", Family::wide);
