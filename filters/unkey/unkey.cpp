@@ -14,6 +14,25 @@ namespace {
 // '|', the 20-digit size and its blank.
 constexpr int kFieldToPath = 22;
 
+constexpr int kLineTooLong = -2;
+
+// Reads one line and cuts it at its first CR or LF. A line whose text does
+// not fit in cap - 1 units is consumed whole and refused: its first piece
+// would be dated with a cut path. A line end that alone did not fit belongs
+// to its line; it is no empty line that would split a group.
+int read_cut_line(ListInput& in, wchar_t* line, int cap) {
+  int n = read_list_line(in, line, cap);
+  if (n < 0) return -1;
+  int len = text_length(line);
+  line[len] = 0;
+  if (in.at_line_start) return len;
+  static wchar_t rest[256];
+  int m = read_list_line(in, rest, 256);
+  bool fits = len < n || m < 0 || rest[0] == L'\r' || rest[0] == L'\n';
+  while (m >= 0 && !in.at_line_start) m = read_list_line(in, rest, 256);
+  return fits ? len : kLineTooLong;
+}
+
 }  // namespace
 
 UnkeyFields unkey_fields(const wchar_t* line, int len) {
@@ -31,9 +50,11 @@ void unkey_run(FILE* in, FILE* out) {
   static wchar_t line[kUnkeyLineCap];
   con_printf(out, L"\uFEFF");
   list_input_init(input, in);
-  while (read_list_line(input, line, kUnkeyLineCap) >= 0) {
-    int len = text_length(line);
-    line[len] = 0;
+  for (int len; (len = read_cut_line(input, line, kUnkeyLineCap)) != -1;) {
+    if (len == kLineTooLong) {
+      msg(L"%ls: line %lld too long, skipped\r\n", g_frame.program, input.line_number);
+      continue;
+    }
     UnkeyFields f = unkey_fields(line, len);
     switch (f.kind) {
       case UnkeyLine::empty:

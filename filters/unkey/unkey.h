@@ -26,8 +26,8 @@ UnkeyFields unkey_fields(const wchar_t* line, int len);
 
 // Writes U+FEFF, then one line for each input line: "\r\n" for an empty one,
 // the local modification time, a blank and the text behind the first '|' for
-// the others. Lines without '|' or too short to hold a path are reported on
-// standard error and skipped.
+// the others. Lines without '|', too short to hold a path or too long for the
+// line buffer are reported on standard error and skipped.
 void unkey_run(FILE* in, FILE* out);
 
 }  // namespace mox

@@ -91,6 +91,10 @@ TEST_F(UnkeyFixture, BadAndOddInput) {
   std::wstring good = name_line(L"a.txt", one, a) + L"\r\n";
   std::wstring dated = L"2041-02-03 13:05:06 " + std::wstring(one) + L" " + a + L"\r\n";
   std::wstring name = program_name();
+  // Lines of a given length without their line end, naming no file.
+  auto line_of = [&](size_t chars) { return name_line(L"x", one, L"C:\\" + std::wstring(chars - 95, L'p')); };
+  auto dated_gone = [&](const std::wstring& line) { return L"1970-01-01 09:00:00 " + line.substr(71) + L"\r\n"; };
+  const std::wstring fills = line_of(2047), nearly = line_of(2046), over = line_of(2048), huge = line_of(5000);
   struct Case {
     const char* what;
     std::wstring in;
@@ -99,6 +103,14 @@ TEST_F(UnkeyFixture, BadAndOddInput) {
   };
   const Case cases[] = {
       {"empty input", L"", L"\uFEFF", L""},
+      // 2047 units to a read: a line end left over is no empty line, so no group is split.
+      {"line end past a full buffer", fills + L"\r\n" + nearly + L"\r\n" + good,
+       L"\uFEFF" + dated_gone(fills) + dated_gone(nearly) + dated, L""},
+      // A longer line is never dated with a cut path.
+      {"overlong lines", over + L"\r\n" + good + huge + L"\r\n" + good + over,
+       L"\uFEFF" + dated + dated,
+       name + L": line 1 too long, skipped\r\n" + name + L": line 3 too long, skipped\r\n" + name +
+           L": line 5 too long, skipped\r\n"},
       {"only a mark", L"\uFEFF", L"\uFEFF", L""},
       {"mark in the middle", good + L"\uFEFF" + good + L"\uFEFF\r\n", L"\uFEFF" + dated + dated + L"\r\n", L""},
       {"no field", good + L"C:\\x\r\n" + good, L"\uFEFF" + dated + dated,
