@@ -84,12 +84,15 @@ TEST(Dirscan, BothFormsByteExact) {
   EXPECT_NE(r.out.find("\\\x82.txt\r\n"), std::string::npos);  // é in OEM 437, no byte-order mark
   EXPECT_EQ(r.out.substr(0, 2), "00");
 
-  r = run(L"dirscan", L"-1 -W " + in_quotes(t.root));
+  const std::string form0 = r.out;
+  r = run(L"dirscan", L"-0 -W1 " + in_quotes(t.root));  // of -0 and -1 the later one counts
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(sorted_lines(r.out),
             sorted({name_line(L"a.txt", 1234, t.at(L"a.txt")), name_line(L"b.txt", 5, t.at(L"sub\\b.txt")),
                     name_line(L"\u00E9.txt", 3, t.at(L"sub\\\u00E9.txt")),
                     name_line(L"empty.txt", 0, t.at(L"sub\\empty.txt"))}));
+  r = run(L"dirscan", L"-1 /0 " + in_quotes(t.root));
+  EXPECT_EQ(sorted_lines(r.out), sorted_lines(form0));
 
   // One entry per folder: the order of the walk shows.
   TempDir chain(L"chain");

@@ -57,7 +57,7 @@ int wmain(int argc, wchar_t** argv) {
   if (opt(state, 'Z') && options.settings.min_size == 0) options.settings.min_size = 1;
   options.no_recursion = opt(state, 'N');
   options.set_title = opt(state, 'W');
-  options.form = opt(state, '1') ? 1 : 0;
+  options.form = state.met['1'] > state.met['0'] ? 1 : 0;  // -1 -0 ends in form 0
   options.jpeg = is_jpeg_word(opt_value(state, 'A'));
   if (opt(state, 'L')) log_open(opt_value(state, 'L'));
 

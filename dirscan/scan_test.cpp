@@ -32,6 +32,8 @@ std::vector<std::wstring> g_lines, g_messages, g_titles, g_searches;
 const Node* find_node(const std::wstring& path) {
   for (const Node& n : g_nodes)
     if (n.path == path) return &n;
+  // "\\srv\share\" names the node "\\srv\share", as the system takes it.
+  if (path.size() > 3 && path.back() == L'\\') return find_node(path.substr(0, path.size() - 1));
   return nullptr;
 }
 
@@ -222,6 +224,12 @@ TEST(Walk, FiltersOnEntriesButNotOnANamedFile) {
   all.patterns.items.clear();
   scan(all, L"C:\\z.txt");
   EXPECT_EQ(g_lines, (Lines{line0(1, ' ', L"C:\\z.txt")}));
+  // The exclusion patterns still apply to it.
+  ASSERT_EQ(parse_pattern_line(L"Z.TXT>", &p), PatternLine::added);
+  add_pattern(all.patterns, p);
+  scan(all, L"C:\\z.txt");
+  EXPECT_TRUE(g_lines.empty());
+  EXPECT_TRUE(g_messages.empty());
 }
 
 TEST(Walk, CompressedMarker) {
@@ -237,8 +245,11 @@ TEST(Walk, CompressedMarker) {
   scan(o, L"C:\\t");
   EXPECT_EQ(g_lines, (Lines{line0(10, 'c', L"C:\\t\\c.bin"), line0(11, 'c', L"C:\\t\\s.bin"),
                             line0(12, ' ', L"C:\\t\\p.bin")}));
-  scan(o, L"\\\\srv\\share");  // never on a network path
-  EXPECT_EQ(g_lines, (Lines{line0(13, ' ', L"\\\\srv\\share\\c.bin")}));
+  for (const wchar_t* share : {L"\\\\srv\\share", L"\\\\srv\\share\\"}) {  // kept with its backslash too
+    scan(o, share);  // never on a network path, and no doubled separator
+    EXPECT_EQ(g_lines, (Lines{line0(13, ' ', L"\\\\srv\\share\\c.bin")})) << share;
+    EXPECT_EQ(g_searches, (Lines{L"\\\\srv\\share\\*.*"})) << share;
+  }
 
   ScanOptions filtered;
   filtered.settings.rules = parse_attribute_rules(L"H");
