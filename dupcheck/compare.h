@@ -27,7 +27,8 @@ struct FileInfo {
 struct FileOps {
   // INVALID_HANDLE_VALUE on failure, with the system error in *error.
   HANDLE (*open)(const wchar_t* path, bool unbuffered, DWORD* error);
-  bool (*info)(HANDLE file, FileInfo* info, DWORD* error);
+  // The size, and with identity the volume, index and links too (dearer).
+  bool (*info)(HANDLE file, bool identity, FileInfo* info, DWORD* error);
   bool (*seek)(HANDLE file, uint64_t offset, DWORD* error);
   // Reads up to count bytes; fewer only at the end of the file.
   bool (*read)(HANDLE file, void* buffer, DWORD count, DWORD* got, DWORD* error);
@@ -52,7 +53,7 @@ struct FileEntry {
   bool failed;   // could not be opened or read: equal to nothing
   HANDLE handle;
   DWORD error;
-  bool info_known;
+  bool identity_known;
   FileInfo info;
   uint64_t base;      // JPEG mode: where the compared tail starts
   uint64_t file_pos;  // where the system's file pointer stands

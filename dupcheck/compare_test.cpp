@@ -65,9 +65,9 @@ HANDLE fake_open(const wchar_t* path, bool unbuffered, DWORD* error) {
   return reinterpret_cast<HANDLE>(static_cast<intptr_t>(g_sys.handles.size() - 1 + 100));
 }
 
-bool fake_info(HANDLE h, FileInfo* info, DWORD*) {
+bool fake_info(HANDLE h, bool identity, FileInfo* info, DWORD*) {
   const FakeFile& f = g_sys.files[handle_of(h).path];
-  *info = f.id;
+  *info = identity ? f.id : FileInfo{};
   info->size = f.data.size();
   return true;
 }

@@ -13,11 +13,11 @@ struct FoundFile {
   uint64_t size;
 };
 
+// The file's attributes as the file system holds them now: the same time
+// and size a directory search gives, for a fraction of its cost.
 bool look_up(const wchar_t* path, FoundFile* found) {
-  WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFileW(path, &data);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  FindClose(h);
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return false;
   SYSTEMTIME utc;
   if (!FileTimeToSystemTime(&data.ftLastWriteTime, &utc)) return false;
   if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &found->local)) return false;

@@ -17,8 +17,9 @@ struct ListOutput {
 // A sink that writes each set as dated lines and counts them.
 SetSink list_output_sink(ListOutput& out);
 
-// Writes "time size path" for one file: the time and size as a directory
-// lookup finds them now, or zeros and the listed size when it finds nothing.
+// Writes "time size path" for one file: its last-write time and size as the
+// file system holds them now, or zeros and the listed size when the file is
+// not found.
 void write_file_line(FILE* stream, const wchar_t* path, uint64_t listed_size);
 
 }  // namespace mox
