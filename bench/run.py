@@ -705,6 +705,21 @@ def update_readme(text):
 
 # ---------------------------------------------------------------- main
 
+def reproducing_args(argv):
+    """The arguments that shape the figures (not --readme, not the note)."""
+    out, skip = [], False
+    for a in argv:
+        if skip:
+            skip = False
+        elif a == '--readme' or a.startswith('--load-note='):
+            pass
+        elif a == '--load-note':
+            skip = True
+        else:
+            out.append(a)
+    return out
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument('--scale', choices=['quick', 'full'], default='quick')
@@ -727,7 +742,7 @@ def main():
     work = os.path.abspath(args.work)
     build = os.path.abspath(args.build)
     os.makedirs(work, exist_ok=True)
-    command = 'bench/run.py ' + ' '.join(a for a in sys.argv[1:] if a != '--readme')
+    command = ' '.join(['bench/run.py'] + reproducing_args(sys.argv[1:]))
 
     ensure_peers()
     measure = build_measure(work)
