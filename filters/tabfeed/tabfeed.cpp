@@ -10,6 +10,19 @@
 
 namespace mox {
 
+namespace {
+
+// No file name holds a wildcard ("<", ">" and '"' are the system's DOS
+// wildcards), but the export writes '?' for a character its code page lacks,
+// and the front end's delete would take such a path as a pattern of other
+// files. Only a leading \\?\ prefix may hold a '?'.
+bool holds_pattern(const wchar_t* path) {
+  if (std::wcsncmp(path, L"\\\\?\\", 4) == 0) path += 4;
+  return path[std::wcscspn(path, L"*?<>\"")] != 0;
+}
+
+}  // namespace
+
 TabLine parse_tab_line(wchar_t* line, TabRow& row) {
   if (line[0] == 0 || line[0] == L'\r' || line[0] == L'\n') return TabLine::separator;
   wchar_t* tab1 = std::wcschr(line, L'\t');
@@ -18,6 +31,7 @@ TabLine parse_tab_line(wchar_t* line, TabRow& row) {
   if (tab1 == line) return TabLine::no_path;
   *tab1 = 0;
   *tab2 = 0;
+  if (holds_pattern(line)) return TabLine::pattern_path;
   // A longer time text would push the path off character 42; nobody reads
   // the time from the list (the loader asks the file system).
   if (tab2 - (tab1 + 1) > kTimeColumns) tab1[1 + kTimeColumns] = 0;
@@ -76,6 +90,9 @@ bool tabfeed_run(FILE* in, FILE* dlist, TabCounts& counts) {
         break;
       case TabLine::no_path:
         msg(L"%ls: line %d has no path, skipped\r\n", g_frame.program, line_number);
+        break;
+      case TabLine::pattern_path:
+        msg(L"%ls: line %d has a wildcard in its path, skipped\r\n", g_frame.program, line_number);
         break;
     }
   }
