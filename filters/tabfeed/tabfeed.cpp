@@ -13,12 +13,15 @@ namespace mox {
 namespace {
 
 // No file name holds a wildcard ("<", ">" and '"' are the system's DOS
-// wildcards), but the export writes '?' for a character its code page lacks,
-// and the front end's delete would take such a path as a pattern of other
-// files. Only a leading \\?\ prefix may hold a '?'.
-bool holds_pattern(const wchar_t* path) {
+// wildcards) or a control character. Yet the export writes '?' for a
+// character its code page lacks, and the front end's delete would take such
+// a path as a pattern of other files; a CR would cut the path to another
+// one. Only a leading \\?\ prefix may hold a '?'.
+bool names_no_file(const wchar_t* path) {
   if (std::wcsncmp(path, L"\\\\?\\", 4) == 0) path += 4;
-  return path[std::wcscspn(path, L"*?<>\"")] != 0;
+  for (; *path; ++path)
+    if (*path < L' ' || std::wcschr(L"*?<>\"", *path)) return true;
+  return false;
 }
 
 }  // namespace
@@ -31,7 +34,7 @@ TabLine parse_tab_line(wchar_t* line, TabRow& row) {
   if (tab1 == line) return TabLine::no_path;
   *tab1 = 0;
   *tab2 = 0;
-  if (holds_pattern(line)) return TabLine::pattern_path;
+  if (names_no_file(line)) return TabLine::bad_path;
   // A longer time text would push the path off character 42; nobody reads
   // the time from the list (the loader asks the file system).
   if (tab2 - (tab1 + 1) > kTimeColumns) tab1[1 + kTimeColumns] = 0;
@@ -91,8 +94,9 @@ bool tabfeed_run(FILE* in, FILE* dlist, TabCounts& counts) {
       case TabLine::no_path:
         msg(L"%ls: line %d has no path, skipped\r\n", g_frame.program, line_number);
         break;
-      case TabLine::pattern_path:
-        msg(L"%ls: line %d has a wildcard in its path, skipped\r\n", g_frame.program, line_number);
+      case TabLine::bad_path:
+        msg(L"%ls: line %d has a wildcard or control character in its path, skipped\r\n", g_frame.program,
+            line_number);
         break;
     }
   }

@@ -17,7 +17,7 @@ struct TabCounts {
   int groups = 0;
 };
 
-enum class TabLine { separator, row, too_few_tabs, no_path, pattern_path };
+enum class TabLine { separator, row, too_few_tabs, no_path, bad_path };
 
 struct TabRow {
   const wchar_t* path = nullptr;

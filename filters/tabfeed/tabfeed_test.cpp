@@ -40,10 +40,12 @@ TEST(TabfeedLogic, SplitsTheLine) {
       {L"C:\\a\t5\r", TabLine::too_few_tabs, nullptr, nullptr, 0},
       {L" \r", TabLine::too_few_tabs, nullptr, nullptr, 0},
       {L"\tt\t5", TabLine::no_path, nullptr, nullptr, 0},
-      // No file name holds these; the shell's delete would take them as a pattern.
-      {L"C:\\caf?.txt\tt\t5", TabLine::pattern_path, nullptr, nullptr, 0},
-      {L"C:\\x\\*.txt\tt\t5", TabLine::pattern_path, nullptr, nullptr, 0},
-      {L"C:\\x\\<\tt\t5", TabLine::pattern_path, nullptr, nullptr, 0},
+      // No file name holds these; the shell's delete would take a wildcard as
+      // a pattern, and the loader would cut the path at a CR.
+      {L"C:\\caf?.txt\tt\t5", TabLine::bad_path, nullptr, nullptr, 0},
+      {L"C:\\x\\*.txt\tt\t5", TabLine::bad_path, nullptr, nullptr, 0},
+      {L"C:\\x\\<\tt\t5", TabLine::bad_path, nullptr, nullptr, 0},
+      {L"C:\\x\rC:\\y\tt\t5", TabLine::bad_path, nullptr, nullptr, 0},
       {L"\\\\?\\C:\\a\tt\t5", TabLine::row, L"\\\\?\\C:\\a", L"t", 5},  // a long-path prefix is no pattern
   };
   for (const Case& c : cases) {
@@ -159,7 +161,7 @@ TEST(Tabfeed, BadLinesAreReportedAndSkipped) {
   EXPECT_EQ(i.run.err, utf16le(p + L": line 2 has fewer than two TABs, skipped\r\n" + p +
                                L": line 3 has fewer than two TABs, skipped\r\n" + p + L": line 4 has no path, skipped\r\n" +
                                p + L": line 5 is longer than 2111 bytes, skipped\r\n" + p +
-                               L": line 8 has a wildcard in its path, skipped\r\n"));
+                               L": line 8 has a wildcard or control character in its path, skipped\r\n"));
   const std::wstring z5 = L"00000000000000000005";
   EXPECT_EQ(i.dlist, utf16le(row(L"C:\\a", z5.c_str()) + row(std::wstring(2111 - 1 - 6 - 19 - 2, L'y'), z5.c_str()) +
                              row(L"C:\\b", z5.c_str()) + L"\r\n"));
