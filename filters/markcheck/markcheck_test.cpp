@@ -1,5 +1,7 @@
 #include "markcheck.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -129,6 +131,10 @@ TEST(Markcheck, LogIsCreatedAndLeftEmpty) {
   test::RunResult r = test::run(L"markcheck", L"-L \"" + (dir / L"log") + L"\"", a + "\n");
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(test::read_file(dir / L"log"), "old\n");
+  r = test::run(L"markcheck", L"-L \"" + (dir / L"new") + L"\"", a + "\n");
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_NE(GetFileAttributesW((dir / L"new").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(test::read_file(dir / L"new"), "");
 }
 
 }  // namespace
