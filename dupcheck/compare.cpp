@@ -100,7 +100,6 @@ Step open_entry(Engine& e, FileEntry& f, const wchar_t* other, uint64_t listed) 
   for (;;) {
     DWORD err = 0;
     if (try_open(e, f, listed, &err)) return Step::ok;
-    f.error = err;
     Action a = on_error(e, f.path, other, err, -1, INVALID_HANDLE_VALUE);
     if (a == Action::retry) continue;
     if (a == Action::fatal) return Step::fatal;
@@ -142,7 +141,6 @@ Step read_block(Engine& e, FileEntry& f, const wchar_t* other, uint64_t rel, uns
   for (;;) {
     DWORD err = 0;
     if (try_read(e, f, rel, dst, count, got, &err)) return Step::ok;
-    f.error = err;
     f.file_pos = kUnknownPos;
     Action a = on_error(e, f.path, other, err, static_cast<int64_t>(f.base + rel), f.handle);
     if (a == Action::retry) continue;
@@ -312,7 +310,6 @@ bool open_for_refinement(Engine& e, FileEntry& f, uint64_t size, bool* fatal) {
   for (;;) {
     DWORD err = 0;
     if (try_open(e, f, size, &err)) return true;
-    f.error = err;
     if (err == ERROR_NOT_ENOUGH_QUOTA) {
       Action a = on_error(e, f.path, L"", err, -1, INVALID_HANDLE_VALUE);
       if (a == Action::retry) continue;

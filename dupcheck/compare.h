@@ -52,7 +52,6 @@ struct FileEntry {
   bool active;   // may still join a set (pairwise method)
   bool failed;   // could not be opened or read: equal to nothing
   HANDLE handle;
-  DWORD error;
   bool identity_known;
   FileInfo info;
   uint64_t base;      // JPEG mode: where the compared tail starts

@@ -246,14 +246,15 @@ void set_write_time(const std::wstring& path, const FILETIME& ft) {
 
 TEST(DupcheckRun, OutputCountsAndProgressAreExact) {
   TempDir dir(L"dupcheck-exact");
+  const std::wstring b = L"b\x65E5\x672C";  // a name beyond ASCII
   FILETIME ft{0x2A5F8000, 0x01D5C2B3};  // early 2020
   for (const wchar_t* name : {L"z1", L"z2"}) test::write_file(dir / name, "");
   test::write_file(dir / L"a", "hello");
-  test::write_file(dir / L"b", "hello");
+  test::write_file(dir / b, "hello");
   test::write_file(dir / L"c", "world!");
-  for (const wchar_t* name : {L"z1", L"z2", L"a", L"b", L"c"}) set_write_time(dir / name, ft);
+  for (const wchar_t* name : {L"z1", L"z2", L"a", b.c_str(), L"c"}) set_write_time(dir / name, ft);
   std::wstring list = L"\xFEFF" + size_line(0, dir / L"z1") + size_line(0, dir / L"gone") + size_line(0, dir / L"z2") +
-                      size_line(5, dir / L"a") + size_line(5, dir / L"b") + size_line(6, dir / L"c");
+                      size_line(5, dir / L"a") + size_line(5, dir / b) + size_line(6, dir / L"c");
   test::write_file(dir / L"count.txt", utf16le(L"6\r\n16\r\n"));
   test::RunResult r =
       test::run(L"dupcheck", L"-vT -F \"" + (dir / L"count.txt") + L"\"", utf16le(list), dir.path);
@@ -262,7 +263,7 @@ TEST(DupcheckRun, OutputCountsAndProgressAreExact) {
   std::wstring expected = L"\xFEFF" + t + L"00000000000000000000 " + (dir / L"z2") + L"\r\n" +
                           L"0000-00-00 00:00:00 00000000000000000000 " + (dir / L"gone") + L"\r\n" + t +
                           L"00000000000000000000 " + (dir / L"z1") + L"\r\n\r\n" + t + L"00000000000000000005 " +
-                          (dir / L"b") + L"\r\n" + t + L"00000000000000000005 " + (dir / L"a") + L"\r\n\r\n";
+                          (dir / b) + L"\r\n" + t + L"00000000000000000005 " + (dir / L"a") + L"\r\n\r\n";
   EXPECT_EQ(from_utf16le(r.out), expected);
   EXPECT_EQ(from_utf16le(r.err), L"\r4 \r6 \r\n5, 2\r\n");
   EXPECT_EQ(test::read_file(dir / L"count.txt"), utf16le(L"5\r\n2\r\n"));  // no byte-order mark
