@@ -17,14 +17,15 @@ from all of them. Blocks of 4 KiB (the page, the smallest read the kernel
 makes); the figure for 32 KiB blocks is given too, and the bytes that the
 content search's block schedule (32 KiB, then four times the previous block
 up to 32 MiB) reads when it reads every path of a set, links included, and
-every other candidate up to the end of the block where it differs.
+every other candidate up to the end of the block where it differs; of
+those, the bytes spent on reading more than one name of a file.
 """
 import argparse
 import json
 import os
 import sys
 
-VERSION = 2  # of the figures; cached references of another version are redone
+VERSION = 3  # of the figures; cached references of another version are redone
 CHUNK = 1 << 20
 BLOCKS = (4096, 32768)
 
@@ -115,7 +116,7 @@ def compute(root):
     for path, size, inode in files:
         by_size.setdefault(size, {}).setdefault(inode, []).append(path)
     sets, min_bytes = [], [0] * (len(BLOCKS) + 1)
-    candidates = dup_bytes = path_bytes = 0
+    candidates = dup_bytes = path_bytes = link_bytes = 0
     for size, inodes in sorted(by_size.items()):
         paths = [p for ps in inodes.values() for p in ps]
         if len(paths) < 2:
@@ -124,17 +125,20 @@ def compute(root):
         if size == 0 or len(inodes) == 1:
             sets.append(sorted(paths))
             path_bytes += size * len(paths)
+            link_bytes += size * len(paths)  # one file: nothing to compare
             continue
         classes, needed = split_size_group(root, size, inodes)
         for cls in classes:
             sets.append(sorted(p for k in cls for p in inodes[k]))
             dup_bytes += size * len(cls)
             path_bytes += size * sum(len(inodes[k]) for k in cls)
+            link_bytes += size * sum(len(inodes[k]) - 1 for k in cls)
         for k, ps in inodes.items():
             if k in needed:
                 if len(ps) >= 2:  # one file under several names: a set of its own
                     sets.append(sorted(ps))
                     path_bytes += size * len(ps)
+                    link_bytes += size * len(ps) - needed[k][-1]
                 else:
                     path_bytes += needed[k][-1]
                 for i in range(len(BLOCKS)):
@@ -156,6 +160,7 @@ def compute(root):
             'min_bytes_4k': dup_bytes + min_bytes[0],
             'min_bytes_32k': dup_bytes + min_bytes[1],
             'schedule_bytes': path_bytes,
+            'link_bytes': link_bytes,
         },
     }
 

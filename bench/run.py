@@ -420,7 +420,9 @@ def time_mox_steps(runner, mox, root, work, runs, cold_runs):
         for i in range(len(steps)):
             r = bat(f'STEP{i}.BAT')
             if r['exit'] != 0:
-                raise RuntimeError(f'step {steps[i][0]} failed')
+                with open(os.path.join(folder, 'bat-stderr.txt'), 'rb') as f:
+                    err = f.read().replace(b'\0', b'').decode('utf-8', 'replace').strip()
+                raise RuntimeError(f'step {steps[i][0]} failed with exit code {r["exit"]}: {err[-500:]}')
             out.append(r)
         return out
 
@@ -582,11 +584,11 @@ def report(res):
 
 
 def steps_report(st, s, add):
-    e = median_run(st['empty'])
-    one = median_run(st['start'])['wall'] - e['wall']
-    add(f"Wine: an empty `cmd /c` takes {fmt_s(e['wall'])} s warm"
+    empty = median_run(st['empty'])
+    e = median_run(st['start'])  # cmd and one program: what each step pays besides its work
+    add(f"Wine: an empty `cmd /c` takes {fmt_s(empty['wall'])} s warm"
         + (f", {fmt_s(median_run(st['empty_cold'])['wall'])} s cold" if st['empty_cold'] else '')
-        + f"; each further program started from it {fmt_s(one)} s.")
+        + f"; each program started from it {fmt_s(e['wall'] - empty['wall'])} s more.")
     add('')
     cold = bool(st['cold'])
     head = ['step', 'warm s'] + (['cold s'] if cold else []) + \
@@ -608,7 +610,8 @@ def steps_report(st, s, add):
     add('| total | ' + fmt_s(total_w) + ' | ' + (fmt_s(total_c) + ' | ' if cold else '') + ' | | | | |')
     add('')
     add('Each step ran in its own `cmd /c` with the command line of MOX.BAT, in order; times are medians, '
-        'each less the empty `cmd /c`.' + (' Cold: page cache dropped once before the chain, so each step '
+        'each less a `cmd /c` that starts one program (widen on an empty list), so the steps add up to the '
+        'search less Wine\'s starts.' + (' Cold: page cache dropped once before the chain, so each step '
                                            'finds the corpus as the chain leaves it.' if cold else ''))
     add('')
     p = st.get('probe')
@@ -619,13 +622,16 @@ def steps_report(st, s, add):
         candidate = p['CreateFileW+GetFileSizeEx+ReadFile(32KiB)+CloseHandle']
         find = p['FindFirstFileW+FindClose']
         attrs = p['GetFileAttributesW']
+        attrs_ex = p.get('GetFileAttributesExW', float('nan'))
         add(f"Win32 calls under Wine, µs per file (warm, median of probes over up to {PROBE_FILES} candidates, "
             f"`bench/winprobe.cpp`): CreateFileW+CloseHandle {opened:.0f}, GetFileSizeEx {size:.0f} more, "
             f"GetFileInformationByHandle {info:.0f} more, open+size+first 32 KiB read+close {candidate:.0f}, "
-            f"FindFirstFileW {find:.0f}, GetFileAttributesW {attrs:.0f}. For this corpus: "
-            f"{s['candidates']} candidates × open, size, first read, close = {s['candidates'] * candidate / 1e6:.1f} s "
+            f"FindFirstFileW {find:.0f}, GetFileAttributesExW {attrs_ex:.0f}, GetFileAttributesW {attrs:.0f}. "
+            f"For this corpus: {s['candidates']} candidates × open, size, first read, close = "
+            f"{s['candidates'] * candidate / 1e6:.1f} s "
             f"({s['candidates'] * (candidate - size + info) / 1e6:.1f} s with GetFileInformationByHandle for the size); "
-            f"{s['dup_files']} listed files × FindFirstFileW = {s['dup_files'] * find / 1e6:.1f} s; "
+            f"{s['dup_files']} listed files × GetFileAttributesExW = {s['dup_files'] * attrs_ex / 1e6:.1f} s "
+            f"(× FindFirstFileW {s['dup_files'] * find / 1e6:.1f} s); "
             f"{s['files']} scanned files × GetFileAttributesW = {s['files'] * attrs / 1e6:.1f} s.")
         add('')
 
@@ -656,7 +662,7 @@ def targets(res):
                    f"{mox[mode]['wall'] / peers[best][mode]['wall']:.2f} × {best}'s whole run")
     st = res.get('mox_steps')
     if missed and st:
-        e = median_run(st['empty'])['wall']
+        e = median_run(st['start'])['wall']
         for mode in missed:
             times = {n: median_run([r[i] for r in st[mode]])['wall'] - e for i, n in enumerate(st['steps'])}
             worst = max(times, key=times.get)
@@ -673,11 +679,14 @@ def targets(res):
                  f"({'met' if rc <= 1.05 * least else 'missed'})")
     out.append(text)
     if st:
-        dup = median_run([r[-1] for r in st['warm']])['rchar'] - median_run(st['empty'])['rchar']
+        dup = median_run([r[-1] for r in st['warm']])['rchar'] - median_run(st['start'])['rchar']
         lists = sum(os.path.getsize(os.path.join(st['folder'], n)) for n in ('LIST4.TXT', 'LIST5.TXT'))
-        out.append(f"of the warm rchar, dupcheck's {fmt_mib(dup)} MiB: its input {fmt_mib(lists)} MiB, "
-                   f"the block schedule over every path {fmt_mib(s['schedule_bytes'])} MiB, the rest "
-                   f"{fmt_mib(dup - lists - s['schedule_bytes'])} MiB (re-reading, Wine's requests); the other "
+        over = s['schedule_bytes'] - s['link_bytes'] - s['min_bytes_4k']
+        out.append(f"of the warm rchar, dupcheck's {fmt_mib(dup)} MiB: its input {fmt_mib(lists)} MiB; "
+                   f"the block schedule over every path {fmt_mib(s['schedule_bytes'])} MiB = the fewest "
+                   f"+ {fmt_mib(s['link_bytes'])} MiB for reading every name of a hard-linked file "
+                   f"+ {fmt_mib(over)} MiB for blocks past the first difference (32 KiB, growing ×4); the rest "
+                   f"{fmt_mib(dup - lists - s['schedule_bytes'])} MiB (re-reading, Wine's requests). The other "
                    f"steps read only the lists")
     return out
 

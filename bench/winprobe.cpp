@@ -91,6 +91,11 @@ bool probe_find(const std::wstring& p) {
 
 bool probe_attributes(const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+bool probe_attributes_ex(const std::wstring& p) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  return GetFileAttributesExW(p.c_str(), GetFileExInfoStandard, &data);
+}
+
 struct Probe {
   const char* name;
   bool (*run)(const std::wstring&);
@@ -103,6 +108,7 @@ const Probe kProbes[] = {
     {"CreateFileW+GetFileSizeEx+ReadFile(32KiB)+CloseHandle", probe_size_read},
     {"FindFirstFileW+FindClose", probe_find},
     {"GetFileAttributesW", probe_attributes},
+    {"GetFileAttributesExW", probe_attributes_ex},
 };
 
 double seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to, const LARGE_INTEGER& freq) {
