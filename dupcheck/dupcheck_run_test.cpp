@@ -177,7 +177,7 @@ TEST(DupcheckRun, GroupsMatchPlainComparisonAtEveryBoundary) {
   }
 }
 
-TEST(DupcheckRun, PairsMatchPlainComparison) {
+TEST(DupcheckRun, PairsAndThreeFilesMatchPlainComparison) {
   TempDir dir(L"dupcheck-pairs");
   const uint64_t sizes[] = {1, 32767, 32768, 32769, 163839, 163840, 163841, 688127, 688128, 688129, 2 * 1048576 + 3};
   std::vector<ListRun> runs;
@@ -196,11 +196,18 @@ TEST(DupcheckRun, PairsMatchPlainComparison) {
     test::write_file(run.paths[1], other);
     runs.push_back(run);
   }
+  // Three files of 100,000 bytes, the first and the third equal.
+  std::string base = pattern(100000, 99);
+  ListRun three{100000, {dir / L"t1", dir / L"t2", dir / L"t3"}};
+  test::write_file(three.paths[0], base);
+  test::write_file(three.paths[1], flipped(base, 99999));
+  test::write_file(three.paths[2], base);
+  runs.insert(runs.begin() + 4, three);  // in size order
   test::write_file(dir / L"list.txt", list_of(runs));
   test::RunResult r = test::run(L"dupcheck", L"\"" + (dir / L"list.txt") + L"\"");
   EXPECT_EQ(r.exit_code, 0);
   Sets expected = reference_sets(runs);
-  EXPECT_EQ(count_sets(expected, 2), 3u);
+  EXPECT_EQ(count_sets(expected, 2), 4u);
   EXPECT_EQ(parse_sets(r.out), expected);
 }
 
