@@ -261,6 +261,7 @@ class Runner:
     def __init__(self, measure, work):
         self.measure, self.work = measure, work
         self.wine = None  # set while a wineserver of ours runs
+        self.failures = []  # runs that failed and were repeated
 
     def run(self, argv, cwd, stdout=None, stderr=None):
         out_json = os.path.join(self.work, 'last-run.json')
@@ -278,16 +279,28 @@ class Runner:
         return r
 
     def run_tool(self, tool, root, outdir):
-        tool.prepare(root, outdir)
-        r = self.run(tool.command(root, outdir), outdir, os.path.join(outdir, tool.output),
-                     os.path.join(outdir, 'stderr.txt'))
-        if r['exit'] != 0:
-            with open(os.path.join(outdir, 'stderr.txt'), 'rb') as f:
-                err = f.read().replace(b'\0', b'').decode('utf-8', 'replace').strip()
-            raise RuntimeError(f'{tool.name} exited with {r["exit"]}: {err[-500:]}')
+        """One run; a failed run is noted and repeated once."""
+        for attempt in (1, 2):
+            tool.prepare(root, outdir)
+            r = self.run(tool.command(root, outdir), outdir, os.path.join(outdir, tool.output),
+                         os.path.join(outdir, 'stderr.txt'))
+            if r['exit'] == 0:
+                break
+            self.failed(f'{tool.name} exited with {r["exit"]}: {stderr_text(outdir, "stderr.txt")}', attempt)
         if r['stragglers']:
             log(f'warning: {tool.name} left processes running; their counters are missing')
         return r
+
+    def failed(self, text, attempt):
+        log('failed: ' + text)
+        self.failures.append(text)
+        if attempt == 2:
+            raise RuntimeError(text)
+
+
+def stderr_text(folder, name):
+    with open(os.path.join(folder, name), 'rb') as f:
+        return f.read().replace(b'\0', b'').decode('utf-8', 'replace').strip()[-500:]
 
 
 def compare_sets(found, expected):
@@ -418,11 +431,12 @@ def time_mox_steps(runner, mox, root, work, runs, cold_runs):
             os.remove(os.path.join(folder, 'log.txt'))
         out = []
         for i in range(len(steps)):
-            r = bat(f'STEP{i}.BAT')
-            if r['exit'] != 0:
-                with open(os.path.join(folder, 'bat-stderr.txt'), 'rb') as f:
-                    err = f.read().replace(b'\0', b'').decode('utf-8', 'replace').strip()
-                raise RuntimeError(f'step {steps[i][0]} failed with exit code {r["exit"]}: {err[-500:]}')
+            for attempt in (1, 2):
+                r = bat(f'STEP{i}.BAT')
+                if r['exit'] == 0:
+                    break
+                runner.failed(f'step {steps[i][0]} exited with {r["exit"]}: '
+                              f'{stderr_text(folder, "bat-stderr.txt")}', attempt)
             out.append(r)
         return out
 
@@ -572,6 +586,8 @@ def report(res):
                                         + (f" and {len(t['problems']) - 5} more" if len(t['problems']) > 5 else '')))
     if res.get('mox_skipped'):
         add(f"- mox: not measured ({res['mox_skipped']})")
+    for text in res.get('failures', []):
+        add(f"- a run failed and was repeated: {text}")
     add('')
     st = res.get('mox_steps')
     if st:
@@ -842,6 +858,7 @@ def main():
     else:
         series()
     res['load_after'] = os.getloadavg()[0]
+    res['failures'] = runner.failures
 
     res['tools'] = {}
     for t in tools:
