@@ -49,8 +49,11 @@ Decode decode_escaped_line(const char* bytes, int n, wchar_t (&out)[kWideLineCap
   while (i < n) {
     int room = kWideLineCap - 1 - w;
     if (bytes[i] == '?') {
+      // No name holds a control character, and the scanner never escapes
+      // one: an escaped NUL would end the text, a CR or LF would cut or split
+      // the line into a false path.
       long unit = escaped_unit(bytes + i, n - i);
-      if (unit <= 0) return Decode::bad;
+      if (unit < 0x20) return Decode::bad;
       if (room < 1) return Decode::too_long;
       out[w++] = static_cast<wchar_t>(unit);
       i += 5;

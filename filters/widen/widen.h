@@ -15,9 +15,9 @@ enum class Decode { ok, too_long, bad };
 // Decodes n bytes of one line, left to right: '?' and four upper-case
 // hexadecimal digits is one code unit; other bytes (a lead byte with the next
 // one) go through the OEM code page. A '?' without its four digits, a byte
-// that does not convert, a NUL or an escaped U+0000, and a lead byte with no
-// second byte before the line end make the line bad: decoding it in part
-// would give a false path. *len gets the characters decoded.
+// that does not convert, a NUL or an escaped control character, and a lead
+// byte with no second byte before the line end make the line bad: decoding
+// it in part would give a false path. *len gets the characters decoded.
 Decode decode_escaped_line(const char* bytes, int n, wchar_t (&out)[kWideLineCap], int* len);
 
 // Decodes the lines of in to out, dropping a line that equals the previous

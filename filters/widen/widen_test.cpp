@@ -57,6 +57,10 @@ TEST(Decode, EscapesInEveryCodePage) {
       {"a?", Decode::bad, L""},
       {"?G000", Decode::bad, L""},
       {"?0000", Decode::bad, L""},                     // would end the text early
+      {"a?000Ab\r\n", Decode::bad, L""},               // would split the line: b a line of its own
+      {"a?000Db\r\n", Decode::bad, L""},               // would cut the path at a
+      {"?001F", Decode::bad, L""},                     // no name holds a control character
+      {"?0020", Decode::ok, L" "},
       {std::string("a\0b\n", 4), Decode::bad, L""},
       {std::string(2049, 'a'), Decode::ok, std::wstring(2049, L'a')},
       {std::string(2047, 'a') + "\r\n", Decode::ok, std::wstring(2047, L'a') + L"\r\n"},
