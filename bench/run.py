@@ -482,15 +482,27 @@ def fmt_mib(b):
     return f'{b / MiB:.1f}'
 
 
-def mount_type(path):
-    best, kind = '', '?'
+def mount_of(path):
+    """(device, file system type) of the mount that holds path."""
+    best, found = '', ('?', '?')
     with open('/proc/mounts') as f:
         for line in f:
             fields = line.split()
             point = fields[1]
             if (path == point or path.startswith(point.rstrip('/') + '/')) and len(point) > len(best):
-                best, kind = point, fields[2]
-    return kind
+                best, found = point, (fields[0], fields[2])
+    return found
+
+
+def read_ahead_kib(device):
+    name = os.path.basename(device)
+    for candidate in (name, re.sub(r'p?\d+$', '', name)):
+        try:
+            with open(f'/sys/block/{candidate}/queue/read_ahead_kb') as f:
+                return int(f.read())
+        except (OSError, ValueError):
+            continue
+    return None
 
 
 def machine_info(work):
@@ -502,7 +514,10 @@ def machine_info(work):
                 break
     with open('/proc/meminfo') as f:
         mem = int(f.readline().split()[1]) * 1024
-    fs = mount_type(work)
+    device, fs = mount_of(work)
+    ahead = read_ahead_kib(device)
+    if ahead is not None:
+        fs += f' on {os.path.basename(device)}, read-ahead {ahead} KiB'
 
     def version(cmd):
         try:
