@@ -16,6 +16,9 @@ namespace {
 constexpr uint64_t kUnknownPos = UINT64_MAX;
 constexpr uint64_t kToTheEnd = UINT64_MAX;
 constexpr int kQuotaRetries = 5;
+// Blocks are read and compared in pieces of the chunked reader's size.
+constexpr uint32_t kPiece = 1048576;
+static_assert(kFirstBlock * 16 <= kPiece, "blocks 0 to 2, which may be kept, are one piece each");
 
 // ok: go on (equal at the end); different: the contents differ; gave_up: an
 // open or read error made the pair count as different; fatal: end the run.
@@ -168,62 +171,87 @@ void keep_block(Engine& e, FileEntry& f, uint64_t k, uint64_t offset, const unsi
   f.kept_count[k] = n;
 }
 
-Step get_block(Engine& e, FileEntry& f, const wchar_t* other, uint64_t k, unsigned char* buffer, uint64_t listed,
-               const unsigned char** data, uint32_t* got) {
-  uint64_t offset = block_offset(e, k);
-  if (k < kKeptBlocks && f.kept[k]) {
+// Gets `want` bytes from `at` within block k of f: from its kept copy, or
+// read into the buffer (and kept, while keeping is on).
+Step get_piece(Engine& e, FileEntry& f, const wchar_t* other, uint64_t k, uint32_t at, uint32_t want,
+               unsigned char* buffer, uint64_t listed, const unsigned char** data, uint32_t* got) {
+  uint64_t offset = block_offset(e, k) + at;
+  if (k < kKeptBlocks && f.kept[k]) {  // a kept block is always one piece
     *data = f.kept_data + offset;
     *got = f.kept_count[k];
     return Step::ok;
   }
   Step s = open_entry(e, f, other, listed);
   if (s != Step::ok) return s;
-  s = read_block(e, f, other, offset, buffer, block_size(e, k), got);
+  s = read_block(e, f, other, offset, buffer, want, got);
   if (s != Step::ok) return s;
   *data = buffer;
   if (e.keep_first && k < kKeptBlocks) keep_block(e, f, k, offset, buffer, *got, listed);
   return Step::ok;
 }
 
-// Checksums are stored strictly in block order, so a stored count always
-// means "blocks 0 to count - 1".
-void store_checksums(Engine& e, FileEntry& a, FileEntry& b, uint64_t k, const unsigned char* da,
-                     const unsigned char* db, uint32_t n, bool equal) {
-  if (!e.checksum_on || k >= e.checksum_slots) return;
-  bool need_a = a.checksum_count == k, need_b = b.checksum_count == k;
-  if (!need_a && !need_b) return;
-  uint32_t crc_a = need_a ? static_cast<uint32_t>(crc32(0L, da, n)) : 0;
-  uint32_t crc_b = need_b ? (equal && need_a ? crc_a : static_cast<uint32_t>(crc32(0L, db, n))) : 0;
-  if (need_a) {
-    a.checksums[k] = crc_a;
+// Compares block k of both files. The block is read in pieces, alternating
+// between the files, and each pair of pieces is compared while it is still
+// in the processor cache; the block stays the unit of checksums. Once the
+// files differ, the rest of the block is read only to complete a checksum.
+Step compare_block(Engine& e, FileEntry& a, FileEntry& b, uint64_t k, uint64_t size, uint32_t* count) {
+  uint32_t block = block_size(e, k);
+  uint64_t expected = min64(block, size - block_offset(e, k));
+  // Checksums are stored strictly in block order: a count always means
+  // "blocks 0 to count - 1".
+  bool sum_a = e.checksum_on && k < e.checksum_slots && a.checksum_count == k;
+  bool sum_b = e.checksum_on && k < e.checksum_slots && b.checksum_count == k;
+  uLong crc_a = 0, crc_b = 0;
+  uint32_t na = 0, nb = 0;
+  bool equal = true, a_end = false, b_end = false;
+  for (uint32_t at = 0; at < block && !(a_end && b_end); at += kPiece) {
+    uint32_t want = block - at < kPiece ? block - at : kPiece;
+    const unsigned char* da = nullptr;
+    const unsigned char* db = nullptr;
+    uint32_t ga = 0, gb = 0;
+    if (!a_end) {
+      Step s = get_piece(e, a, b.path, k, at, want, e.buf.a, size, &da, &ga);
+      if (s != Step::ok) return s;
+      a_end = ga < want;
+    }
+    if (!b_end) {
+      Step s = get_piece(e, b, a.path, k, at, want, e.buf.b, size, &db, &gb);
+      if (s != Step::ok) return s;
+      b_end = gb < want;
+    }
+    bool same = ga == gb && blocks_equal(da, db, ga);
+    if (sum_a && ga) crc_a = crc32(crc_a, da, ga);
+    if (sum_b && gb) crc_b = equal && same && sum_a ? crc_a : crc32(crc_b, db, gb);
+    equal = equal && same;
+    na += ga;
+    nb += gb;
+    if (!equal && !sum_a && !sum_b && !a_end && !b_end) break;
+  }
+  if (na != nb) {
+    msg_log(L"read length error: %ls=%d %ls=%d\r\n", a.path, static_cast<int>(na), b.path, static_cast<int>(nb));
+    return Step::different;
+  }
+  if (na < expected) return Step::different;  // both shorter than listed
+  if (sum_a) {
+    a.checksums[k] = static_cast<uint32_t>(crc_a);
     a.checksum_count = static_cast<uint32_t>(k + 1);
   }
-  if (need_b) {
-    b.checksums[k] = crc_b;
+  if (sum_b) {
+    b.checksums[k] = static_cast<uint32_t>(crc_b);
     b.checksum_count = static_cast<uint32_t>(k + 1);
   }
+  *count = na;
+  return equal ? Step::ok : Step::different;
 }
 
 // Compares blocks from k on until block `stop` or the listed size.
 Step block_loop(Engine& e, FileEntry& a, FileEntry& b, uint64_t size, uint64_t k, uint64_t stop) {
   uint64_t offset = block_offset(e, k);
   for (; k < stop; ++k) {
-    const unsigned char* da;
-    const unsigned char* db;
-    uint32_t na = 0, nb = 0;
-    Step s = get_block(e, a, b.path, k, e.buf.a, size, &da, &na);
+    uint32_t n = 0;
+    Step s = compare_block(e, a, b, k, size, &n);
     if (s != Step::ok) return s;
-    s = get_block(e, b, a.path, k, e.buf.b, size, &db, &nb);
-    if (s != Step::ok) return s;
-    if (na != nb) {
-      msg_log(L"read length error: %ls=%d %ls=%d\r\n", a.path, static_cast<int>(na), b.path, static_cast<int>(nb));
-      return Step::different;
-    }
-    if (na < min64(block_size(e, k), size - offset)) return Step::different;  // both shorter than listed
-    bool equal = blocks_equal(da, db, na);
-    store_checksums(e, a, b, k, da, db, na, equal);
-    if (!equal) return Step::different;
-    offset += na;
+    offset += n;
     if (offset >= size) return Step::ok;
   }
   return Step::ok;
@@ -434,7 +462,9 @@ bool refine_group(Engine& e, EntryList& list, uint64_t size, const SetSink& sink
     drop_short_reads(s, n, expected);
     split_subgroups(s, n, &next_number);
     offset += expected;
-    block = static_cast<uint32_t>(min64(static_cast<uint64_t>(block) * 4, slot));
+    // A round reads a piece at most, so what it compares is still in the
+    // processor cache; the system sees the same reads either way.
+    block = static_cast<uint32_t>(min64(min64(static_cast<uint64_t>(block) * 4, slot), kPiece));
   }
   if (!fatal) write_refined_sets(s, n, size, sink);
   std::free(s);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -23,7 +24,7 @@ struct Request {
 };
 
 struct FakeFile {
-  std::string data;
+  std::shared_ptr<const std::string> data;  // equal files may share it
   FileInfo id;                 // identity; size comes from data
   DWORD open_error = 0;        // every open fails with it
   DWORD read_error = 0;        // reads fail with it ...
@@ -68,7 +69,7 @@ HANDLE fake_open(const wchar_t* path, bool unbuffered, DWORD* error) {
 bool fake_info(HANDLE h, bool identity, FileInfo* info, DWORD*) {
   const FakeFile& f = g_sys.files[handle_of(h).path];
   *info = identity ? f.id : FileInfo{};
-  info->size = f.data.size();
+  info->size = f.data->size();
   return true;
 }
 
@@ -87,8 +88,9 @@ bool fake_read(HANDLE h, void* buffer, DWORD count, DWORD* got, DWORD* error) {
     return false;
   }
   f.reads.push_back({fh.pos, count});
-  uint64_t n = fh.pos < f.data.size() ? std::min<uint64_t>(count, f.data.size() - fh.pos) : 0;
-  std::memcpy(buffer, f.data.data() + fh.pos, static_cast<size_t>(n));
+  const std::string& data = *f.data;
+  uint64_t n = fh.pos < data.size() ? std::min<uint64_t>(count, data.size() - fh.pos) : 0;
+  std::memcpy(buffer, data.data() + fh.pos, static_cast<size_t>(n));
   fh.pos += n;
   f.bytes_read += n;
   *got = static_cast<DWORD>(n);
@@ -166,11 +168,11 @@ Sets reference_sets(const std::vector<std::wstring>& input_order, uint64_t size)
   std::vector<bool> used(list.size());
   Sets sets;
   for (size_t i = 0; i < list.size(); ++i) {
-    const std::string& di = g_sys.files[list[i]].data;
+    const std::string& di = *g_sys.files[list[i]].data;
     if (used[i] || di.size() != size) continue;
     std::vector<std::wstring> set{list[i]};
     for (size_t j = i + 1; j < list.size(); ++j) {
-      if (!used[j] && g_sys.files[list[j]].data == di) {
+      if (!used[j] && *g_sys.files[list[j]].data == di) {
         set.push_back(list[j]);
         used[j] = true;
       }
@@ -192,13 +194,17 @@ std::string flipped(std::string s, size_t at) {
   return s;
 }
 
-void add_file(const std::wstring& path, std::string data) {
+void add_file(const std::wstring& path, std::shared_ptr<const std::string> data) {
   FakeFile f;
   f.data = std::move(data);
   f.id.volume = 7;
   f.id.index_low = g_sys.next_index++;
   f.id.links = 1;
   g_sys.files[path] = f;
+}
+
+void add_file(const std::wstring& path, std::string data) {
+  add_file(path, std::make_shared<const std::string>(std::move(data)));
 }
 
 // A second name of an existing file: same identity, two links.
@@ -461,6 +467,39 @@ TEST_F(Engines, CacheIsBypassedUnlessAskedOrSmall) {
   TestEngine cached(cfg);
   run_group(cached.engine, {L"A", L"B"}, a.size());
   EXPECT_EQ(g_sys.files[L"A"].opened_unbuffered, (std::vector<bool>{true, false}));
+}
+
+// Blocks beyond a piece (1 MiB) are read and compared a piece at a time: a
+// pair stops at the piece that differs, but with checksums kept the block is
+// read to its end, as a checksum of part of a block would part equal files.
+TEST_F(Engines, LargeBlocksGoPieceByPiece) {
+  const uint64_t block3 = 688128, piece = 1048576;
+  std::string a = pattern(5 * piece, 14);
+  add_file(L"A", a);
+  add_file(L"B", flipped(a, block3 + piece + 10));
+  TestEngine t(config(33554432));
+  EXPECT_TRUE(run_group(t.engine, {L"A", L"B"}, a.size()).sets.empty());
+  std::vector<std::pair<uint64_t, uint32_t>> reads;
+  for (const Request& r : g_sys.files[L"A"].reads) reads.emplace_back(r.offset, r.count);
+  EXPECT_EQ(reads, (std::vector<std::pair<uint64_t, uint32_t>>{
+                       {0, 32768}, {32768, 131072}, {163840, 524288}, {block3, piece}, {block3 + piece, piece}}));
+
+  // 33 files are past the group limit of a 2 MiB buffer: pairwise, with checksums.
+  std::string b = pattern(block3 + 2 * piece + 1000, 15);
+  auto shared = std::make_shared<const std::string>(b);
+  std::vector<std::wstring> names;
+  for (int i = 0; i < 32; ++i) {
+    names.push_back(L"same" + std::to_wstring(i));
+    add_file(names.back(), shared);
+  }
+  names.push_back(L"odd");  // last in the input: first in list order
+  add_file(L"odd", flipped(b, block3 + 10));
+  TestEngine small(config(2097152));
+  Sets expected{std::vector<std::wstring>(names.rbegin() + 1, names.rend())};
+  EXPECT_EQ(run_group(small.engine, names, b.size()).sets, expected);
+  bool second_piece_read = false;
+  for (const Request& r : g_sys.files[L"odd"].reads) second_piece_read |= r.offset == block3 + piece;
+  EXPECT_TRUE(second_piece_read);
 }
 
 // Random groups against the plain comparison: every buffer size and method,
