@@ -159,7 +159,7 @@ class Tool:
 
 class Fdupes(Tool):
     name = 'fdupes'
-    note = '-r -H -q (-H: hard links are duplicates)'
+    note = '-r -H -q (-H: hard links are duplicates); MD5 of a first part and of the whole file, then a byte comparison'
 
     def command(self, root, outdir):
         return ['fdupes', '-r', '-H', '-q', root]
@@ -171,7 +171,7 @@ class Fdupes(Tool):
 
 class Jdupes(Fdupes):
     name = 'jdupes'
-    note = '-r -H -z -q (-z: empty files are duplicates)'
+    note = '-r -H -z -q (-z: empty files are duplicates); hashes of the first 4 KiB and of the whole file, then a byte comparison'
 
     def command(self, root, outdir):
         return ['jdupes', '-r', '-H', '-z', '-q', root]
@@ -179,7 +179,7 @@ class Jdupes(Fdupes):
 
 class Rdfind(Tool):
     name = 'rdfind'
-    note = '-ignoreempty false -removeidentinode false'
+    note = '-ignoreempty false -removeidentinode false; first and last bytes, then SHA-1 of the whole file, no byte comparison'
     output = 'rdfind.log'
 
     def command(self, root, outdir):
@@ -199,7 +199,7 @@ class Rdfind(Tool):
 
 class Rmlint(Tool):
     name = 'rmlint'
-    note = '-T df --size 0 -o json (hashes, several threads)'
+    note = '-T df --size 0 -o json; BLAKE2b of growing pieces, several threads, no byte comparison'
 
     def command(self, root, outdir):
         return ['rmlint', '-T', 'df', '--size', '0', '-o', 'json:' + os.path.join(outdir, 'rmlint.json'), root]
@@ -225,7 +225,8 @@ class Mox(Tool):
         self.build, self.args = build, args
         self.bin = os.path.join(build, 'bin')
         self.winerun = os.path.join(build, 'winerun')
-        self.note = 'cmd /c MOX.BAT' + (' ' + ' '.join(args) if args else '') + ' under Wine'
+        self.note = ('cmd /c MOX.BAT' + (' ' + ' '.join(args) if args else '') +
+                     ' under Wine; sizes, then a byte comparison in growing blocks')
 
     def prepare(self, root, outdir):
         shutil.rmtree(outdir, ignore_errors=True)
