@@ -44,19 +44,13 @@ bool check_input(Engine& engine, ListOutput& output, bool progress) {
 }
 
 int dupcheck_main(int argc, wchar_t** argv) {
-  frame_start(argv[0], Family::wide);
-  uint32_t buffer_size = read_buffer_setting();
-  set_binary(stdin);
-  set_binary(stdout);
-  set_binary(stderr);
-
   OptionLetters letters;
   letters.flags = "TVWBMS";
   letters.valued = "FLA";
   letters.usage = L"usage: %ls [-btv] [-f outfile] [-L logfile]\r\n";
   static OptionState options;
-  parse_options_or_exit(argc, argv, letters, options);
-  log_open(opt_value(options, 'L'));
+  wide_start(argc, argv, letters, options);
+  uint32_t buffer_size = read_buffer_setting();
 
   const wchar_t* count_file = opt_value(options, 'F');
   int64_t total = count_file ? read_count_total(count_file) : 0;
