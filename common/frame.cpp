@@ -190,6 +190,14 @@ bool filter_start(int argc, wchar_t** argv, const OptionLetters& letters, Option
   return true;
 }
 
+bool finish_output() {
+  if (fflush(stdout) == 0 && !ferror(stdout)) return true;
+  wchar_t line[64];
+  std::swprintf(line, 64, L"%%ls: can't write output%ls", eol());
+  msg_log(line, g_frame.program);
+  return false;
+}
+
 bool write_count_file(const wchar_t* name, int files, int groups) {
   FILE* f = _wfopen(name, L"wb");
   if (!f) {

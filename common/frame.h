@@ -79,6 +79,11 @@ void wide_start(int argc, wchar_t** argv, const OptionLetters& letters, OptionSt
 // it cannot be opened.
 bool filter_start(int argc, wchar_t** argv, const OptionLetters& letters, OptionState& options);
 
+// Flushes standard output. A list that did not reach its file (disk full, a
+// closed pipe) must not pass for a whole one: reports "can't write output"
+// to standard error and the log and returns false.
+bool finish_output();
+
 // Count file: "%d\r\n%d\r\n" in UTF-16LE without byte-order mark. Reports
 // "ffp == NULL" and returns false when it cannot be created.
 bool write_count_file(const wchar_t* name, int files, int groups);

@@ -92,14 +92,15 @@ std::string to_utf8(const std::wstring& text) {
 }
 
 RunResult run(const std::wstring& program, const std::wstring& args, const std::string& input,
-              const std::wstring& cwd) {
+              const std::wstring& cwd, bool stdout_writable) {
   RunResult result;
   TempDir io(L"run");
   std::wstring in_path = io / L"in", out_path = io / L"out", err_path = io / L"err";
   write_file(in_path, input);
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
   HANDLE in = CreateFileW(in_path.c_str(), GENERIC_READ, FILE_SHARE_READ, &sa, OPEN_EXISTING, 0, nullptr);
-  HANDLE out = CreateFileW(out_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+  HANDLE out = CreateFileW(out_path.c_str(), stdout_writable ? GENERIC_WRITE : GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS, 0, nullptr);
   HANDLE err = CreateFileW(err_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
   std::wstring exe = program.find_first_of(L"\\/:") == std::wstring::npos ? program_dir() + L"\\" + program : program;
   if (exe.size() < 4 || _wcsicmp(exe.c_str() + exe.size() - 4, L".exe") != 0) exe += L".exe";

@@ -39,7 +39,8 @@ struct RunResult {
 // Runs program (a name in program_dir(), or a full path) with the given
 // argument text, standard input from the bytes, in folder cwd (the current
 // folder when empty). Standard output and error are files, never a console.
+// With stdout_writable false, standard output is a handle that refuses writes.
 RunResult run(const std::wstring& program, const std::wstring& args, const std::string& input = "",
-              const std::wstring& cwd = L"");
+              const std::wstring& cwd = L"", bool stdout_writable = true);
 
 }  // namespace mox::test

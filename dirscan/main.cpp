@@ -93,7 +93,7 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = state.first_operand; i < argc; ++i) scan_one(options, argv[i]);
   }
 
-  fflush(stdout);
+  bool written = finish_output();
   log_close();
-  return 0;
+  return written ? 0 : 1;
 }

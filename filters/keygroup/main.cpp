@@ -12,10 +12,10 @@ int wmain(int argc, wchar_t** argv) {
   OptionState options;
   if (!filter_start(argc, argv, letters, options)) return 1;
   NameGroupCounts counts = keygroup_run(stdin, stdout);
-  fflush(stdout);
+  bool written = finish_output();
   if (opt(options, 'O')) msg(L"%d\r\n", counts.files);
   if (opt(options, 'T')) msg(L"%d, %d\r\n", counts.files, counts.groups);
   if (opt(options, 'F')) write_count_file(opt_value(options, 'F'), counts.files, counts.groups);
   log_close();
-  return 0;
+  return written ? 0 : 1;
 }

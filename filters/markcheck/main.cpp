@@ -22,7 +22,7 @@ int wmain(int argc, wchar_t** argv) {
   marks.list_mode = opt(options, 'F');
   log_open(opt_value(options, 'L'));
   markcheck_run(stdin, stdout, marks);
-  fflush(stdout);
+  bool written = finish_output();
   log_close();
-  return 0;
+  return written ? 0 : 1;
 }

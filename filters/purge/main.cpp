@@ -25,7 +25,7 @@ int wmain(int argc, wchar_t** argv) {
   purge.column = column_or_exit(options, purge.column);
   purge.force = opt(options, 'R');
   purge_run(stdin, stdout, purge, g_system_fs);
-  fflush(stdout);
+  bool written = finish_output();
   log_close();
-  return 0;
+  return written ? 0 : 1;
 }

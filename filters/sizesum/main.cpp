@@ -27,9 +27,9 @@ int wmain(int argc, wchar_t** argv) {
   if (!filter_start(argc, argv, letters, options)) return 1;
   find_compressed_size_service();
   SizeTotals totals = sizesum_run(stdin, stdout);
-  fflush(stdout);
+  bool written = finish_output();
   if (opt(options, 'O')) msg(L"%d, %llu\r\n", totals.lines, totals.nominal);
   if (opt(options, 'F')) write_totals_file(opt_value(options, 'F'), totals);
   log_close();
-  return 0;
+  return written ? 0 : 1;
 }

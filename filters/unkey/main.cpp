@@ -11,6 +11,7 @@ int wmain(int argc, wchar_t** argv) {
   OptionState options;
   if (!filter_start(argc, argv, letters, options)) return 1;
   unkey_run(stdin, stdout);
+  bool written = finish_output();
   log_close();
-  return 0;
+  return written ? 0 : 1;
 }

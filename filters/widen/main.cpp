@@ -11,9 +11,9 @@ int wmain(int argc, wchar_t** argv) {
   letters.usage = L"usage: %ls [-L logfile] dir..\r\n";
   OptionState options;
   if (!filter_start(argc, argv, letters, options)) return 1;
-  int written = widen_run(stdin, stdout);
-  fflush(stdout);
-  if (opt(options, 'O')) msg(L"%d\r\n", written);
+  int lines = widen_run(stdin, stdout);
+  bool written = finish_output();
+  if (opt(options, 'O')) msg(L"%d\r\n", lines);
   log_close();
-  return 0;
+  return written ? 0 : 1;
 }
