@@ -380,6 +380,10 @@ TEST(DupcheckRun, CommandLineAndInputProblems) {
       << to_utf8(err);
   EXPECT_NE(err.find(L"dupcheck.exe: can't write count file " + count + L"\r\n"), std::wstring::npos)
       << to_utf8(err);
+  // A list that does not reach its file is no success either.
+  r = test::run(L"dupcheck", L"", utf16le(list), L"", false);
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(from_utf16le(r.err).find(L"dupcheck.exe: can't write output\r\n"), std::wstring::npos);
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ int dupcheck_main(int argc, wchar_t** argv) {
   output.stream = stdout;
   con_printf(stdout, L"\xFEFF");
   bool finished = check_input(engine, output, opt(options, 'V'));
-  fflush(stdout);
+  bool written = finish_output();
   buffers_free(buffers);
   if (!finished) {
     log_close();
@@ -93,7 +93,7 @@ int dupcheck_main(int argc, wchar_t** argv) {
 
   if (opt(options, 'V')) msg(L"\r\n");
   if (opt(options, 'T')) msg(L"%d, %d\r\n", output.files, output.groups);
-  int status = 0;
+  int status = written ? 0 : 1;
   if (count_file && !write_count_file(count_file, output.files, output.groups)) {
     // The front end would show stale counts: say so and fail the run.
     msg_log(L"%ls: can't write count file %ls\r\n", g_frame.program, count_file);
