@@ -255,5 +255,37 @@ TEST_F(Searches, FailingStepsEndWithNonZeroExitCode) {
   }
 }
 
+// A list that never reached its file must not pass for a whole one: each
+// step reports the lost output with a non-zero exit code, which the scripts
+// turn into a failed search.
+TEST(Steps, LostOutputIsAFailure) {
+  const std::string sizes = test::utf16le(L"00000000000000000005 C:\\a\r\n00000000000000000005 C:\\b\r\n");
+  const std::string names = test::utf16le(std::wstring(70, L'x') + L"|00000000000000000005 C:\\a\r\n" +
+                                          std::wstring(70, L'x') + L"|00000000000000000005 C:\\b\r\n");
+  struct Step {
+    const wchar_t* program;
+    std::wstring args;
+    std::string input;
+  };
+  const Step steps[] = {
+      {L"dirscan", L"\"" + test::program_dir() + L"\"", ""},
+      {L"widen", L"", "00000000000000000005 C:\\a\r\n"},
+      {L"sizesum", L"", sizes},
+      {L"sizegroup", L"", sizes},
+      {L"keygroup", L"", names},
+      {L"unkey", L"", ""},
+      {L"dupcheck", L"", ""},
+  };
+  for (const Step& step : steps) {
+    test::RunResult ok = test::run(step.program, step.args, step.input);
+    EXPECT_EQ(ok.exit_code, 0) << test::to_utf8(step.program);
+    EXPECT_FALSE(ok.out.empty()) << test::to_utf8(step.program);
+    test::RunResult lost = test::run(step.program, step.args, step.input, L"", false);
+    EXPECT_EQ(lost.exit_code, 1) << test::to_utf8(step.program);
+    EXPECT_NE(test::from_utf16le(lost.err).find(L": can't write output\r\n"), std::wstring::npos)
+        << test::to_utf8(step.program);
+  }
+}
+
 }  // namespace
 }  // namespace mox
