@@ -10,32 +10,21 @@ namespace mox {
 
 namespace {
 
-struct Output {
-  FILE* out;
-  NameGroupCounts counts;
-};
-
 void emit_as_read(void* context, const wchar_t* line) {
-  auto* o = static_cast<Output*>(context);
+  auto* o = static_cast<GroupWriter*>(context);
   con_printf(o->out, L"%ls", line);
   ++o->counts.files;
 }
 
-void close_group(void* context) {
-  auto* o = static_cast<Output*>(context);
-  con_printf(o->out, L"\r\n");
-  ++o->counts.groups;
-}
-
 }  // namespace
 
-NameGroupCounts keygroup_run(FILE* in, FILE* out) {
+GroupCounts keygroup_run(FILE* in, FILE* out) {
   static ListInput input;
   static RunSelector selector;
   static wchar_t line[kKeygroupLineCap];
-  Output o{out, {}};
+  GroupWriter o{out, {}};
   list_input_init(input, in);
-  run_start(selector, {name_key_same, emit_as_read, close_group, &o});
+  run_start(selector, {name_key_same, emit_as_read, close_with_empty_line, &o});
   while (read_list_line(input, line, kKeygroupLineCap) >= 0) {
     if (!std::wcschr(line, L'|')) {
       msg(L"%ls: line %lld has no '|', skipped\r\n", g_frame.program, input.line_number);

@@ -11,7 +11,7 @@ int wmain(int argc, wchar_t** argv) {
   letters.usage = L"usage: %ls [-L logfile] dir..\r\n";
   OptionState options;
   if (!filter_start(argc, argv, letters, options)) return 1;
-  NameGroupCounts counts = keygroup_run(stdin, stdout);
+  GroupCounts counts = keygroup_run(stdin, stdout);
   bool written = finish_output();
   if (opt(options, 'O')) msg(L"%d\r\n", counts.files);
   if (opt(options, 'T')) msg(L"%d, %d\r\n", counts.files, counts.groups);

@@ -4,6 +4,8 @@
 
 #include <cwchar>
 
+#include "common/console.h"
+
 namespace mox {
 
 namespace {
@@ -50,6 +52,12 @@ void run_finish(RunSelector& sel) {
   if (sel.in_run) sel.actions.close(sel.actions.context);
   sel.in_run = false;
   sel.have_previous = false;
+}
+
+void close_with_empty_line(void* writer) {
+  auto* w = static_cast<GroupWriter*>(writer);
+  con_printf(w->out, L"\r\n");
+  ++w->counts.groups;
 }
 
 bool size_key_same_ignoring_case(const wchar_t* a, const wchar_t* b) {

@@ -32,6 +32,21 @@ void run_feed(RunSelector& sel, const wchar_t* line);
 // End of input: closes a run that is still open.
 void run_finish(RunSelector& sel);
 
+// Counts of the groupers that write groups separated by empty lines.
+struct GroupCounts {
+  int files = 0;
+  int groups = 0;
+};
+
+// Context of those groupers' emit and close actions.
+struct GroupWriter {
+  FILE* out;
+  GroupCounts counts;
+};
+
+// Close action: an empty line after each group, counted.
+void close_with_empty_line(void* writer);
+
 // Key rules. Callers pass only lines long enough for the rule.
 // First 20 characters, CompareStringW ignoring case (sizegroup).
 bool size_key_same_ignoring_case(const wchar_t* a, const wchar_t* b);

@@ -9,23 +9,12 @@ namespace mox {
 
 namespace {
 
-struct Output {
-  FILE* out;
-  GroupCounts counts;
-};
-
 void emit_dated(void* context, const wchar_t* line) {
-  auto* o = static_cast<Output*>(context);
+  auto* o = static_cast<GroupWriter*>(context);
   Stamp stamp;
   file_stamp(line + kSizePathHead, stamp);
   con_printf(o->out, L"%ls %ls\r\n", stamp, line);
   ++o->counts.files;
-}
-
-void close_group(void* context) {
-  auto* o = static_cast<Output*>(context);
-  con_printf(o->out, L"\r\n");
-  ++o->counts.groups;
 }
 
 }  // namespace
@@ -34,9 +23,9 @@ GroupCounts sizegroup_run(FILE* in, FILE* out) {
   static ListInput input;
   static RunSelector selector;
   static wchar_t line[kSizegroupLineCap];
-  Output o{out, {}};
+  GroupWriter o{out, {}};
   list_input_init(input, in);
-  run_start(selector, {size_key_same_ignoring_case, emit_dated, close_group, &o});
+  run_start(selector, {size_key_same_ignoring_case, emit_dated, close_with_empty_line, &o});
   while (read_list_line(input, line, kSizegroupLineCap) >= 0) {
     int len = text_length(line);
     line[len] = 0;

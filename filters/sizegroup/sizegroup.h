@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdio>
 
+#include "runselect.h"
+
 namespace mox {
 
 // Input lines are read with this limit, terminator included; longer lines
@@ -11,11 +13,6 @@ constexpr int kSizegroupLineCap = 1074;
 
 // The 20-digit size and the marker; the path follows.
 constexpr int kSizePathHead = 21;
-
-struct GroupCounts {
-  int files = 0;
-  int groups = 0;
-};
 
 // Reads the list from in and writes the groups to out, each followed by an
 // empty line. Lines too short to hold a size and its marker are reported on
