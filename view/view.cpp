@@ -241,11 +241,14 @@ int open_files(const Associations& assoc, const std::vector<std::wstring>& argum
         std::wstring text = fill_message(texts.start_failed, built.text, error_text(texts, static_cast<long>(code)),
                                          static_cast<long>(code));
         if (g_system.show_message(text.c_str(), texts.caption.c_str()) == IDCANCEL) return static_cast<int>(code);
+        // A file that was not opened must not end the run as a success.
+        status = static_cast<int>(code);
         break;
       }
       case ActionKind::too_long: {
         std::wstring text = fill_message(texts.command_too_long, file, nullptr, kErrorCommandTooLong);
         if (g_system.show_message(text.c_str(), texts.caption.c_str()) == IDCANCEL) return kErrorCommandTooLong;
+        status = kErrorCommandTooLong;
         break;
       }
     }
