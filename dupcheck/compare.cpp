@@ -405,10 +405,15 @@ void split_subgroups(Slot* s, int n, int* next_number) {
   }
 }
 
+// A subgroup with one member is no set: a group of which only one file
+// could be opened ends with that file alone in subgroup 1.
 void write_refined_sets(Slot* s, int n, uint64_t size, const SetSink& sink) {
   for (int i = 0; i < n; ++i) {
     int number = s[i].subgroup;
     if (number == 0) continue;
+    int later = i + 1;
+    while (later < n && s[later].subgroup != number) ++later;
+    if (later == n) continue;
     for (int j = i; j < n; ++j) {
       if (s[j].subgroup != number) continue;
       sink.file(sink.ctx, s[j].entry->path, size);

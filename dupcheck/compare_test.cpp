@@ -162,17 +162,21 @@ RunResult run_group(Engine& e, const std::vector<std::wstring>& input_order, uin
 
 // Sets of equal files in list order (the reverse of the input), each set led
 // by its first member, by a plain comparison of the whole files. A file
-// whose length is not the listed size equals nothing.
+// whose length is not the listed size, or that does not exist, equals nothing.
 Sets reference_sets(const std::vector<std::wstring>& input_order, uint64_t size) {
   std::vector<std::wstring> list(input_order.rbegin(), input_order.rend());
   std::vector<bool> used(list.size());
+  auto data_of = [](const std::wstring& name) {
+    auto it = g_sys.files.find(name);
+    return it == g_sys.files.end() ? nullptr : it->second.data.get();
+  };
   Sets sets;
   for (size_t i = 0; i < list.size(); ++i) {
-    const std::string& di = *g_sys.files[list[i]].data;
-    if (used[i] || di.size() != size) continue;
+    const std::string* di = data_of(list[i]);
+    if (used[i] || !di || di->size() != size) continue;
     std::vector<std::wstring> set{list[i]};
     for (size_t j = i + 1; j < list.size(); ++j) {
-      if (!used[j] && *g_sys.files[list[j]].data == di) {
+      if (!used[j] && data_of(list[j]) && *data_of(list[j]) == *di) {
         set.push_back(list[j]);
         used[j] = true;
       }
@@ -316,6 +320,8 @@ TEST_F(Engines, RefinementSetsPairsAndLeftOutFiles) {
   // Two pairs inside one group, a file that cannot be opened, one that shrank.
   EXPECT_EQ(run_group(t.engine, {L"a1", L"b1", L"gone", L"a2", L"short", L"b2"}, 200000).sets,
             (Sets{{L"b2", L"b1"}, {L"a2", L"a1"}}));
+  // A file whose mates cannot be opened is alone: no set of one.
+  EXPECT_TRUE(run_group(t.engine, {L"gone", L"a1", L"missing"}, 200000).sets.empty());
   std::wstring text = log.text();
   EXPECT_NE(text.find(L"dupcheck: gone can't open (2)\r\n"), std::wstring::npos) << test::to_utf8(text);
   EXPECT_NE(text.find(L"read length error: short=117232 "), std::wstring::npos) << test::to_utf8(text);
@@ -529,8 +535,11 @@ TEST_F(Engines, RandomGroupsMatchPlainComparison) {
             case 2: data.resize(rng() % size); break;  // shrank
             default: break;
           }
-          if (i > 0 && rng() % 8 == 0) {
-            add_link(name, names[rng() % names.size()]);
+          const std::wstring& target = names.empty() ? name : names[rng() % names.size()];
+          if (rng() % 10 == 0) {
+            // Never created: cannot be opened.
+          } else if (i > 0 && rng() % 8 == 0 && g_sys.files.count(target)) {
+            add_link(name, target);
           } else {
             add_file(name, data);
           }
