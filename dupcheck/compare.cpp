@@ -257,12 +257,18 @@ Step block_loop(Engine& e, FileEntry& a, FileEntry& b, uint64_t size, uint64_t k
   return Step::ok;
 }
 
+// Volume and file index name one file. A file system without file indexes
+// reports 0 for every file, which would make all its files one.
+bool same_identity(const FileEntry& a, const FileEntry& b) {
+  return a.identity_known && b.identity_known && (a.info.index_high | a.info.index_low) != 0 &&
+         a.info.volume == b.info.volume && a.info.index_high == b.info.index_high &&
+         a.info.index_low == b.info.index_low;
+}
+
 // Two names of one file, which still holds the listed bytes.
 bool same_file(const Engine& e, const FileEntry& a, const FileEntry& b, uint64_t size) {
   bool listed_size = e.cfg.jpeg ? a.info.size >= size : a.info.size == size;
-  return listed_size && a.identity_known && b.identity_known && a.info.links != 0 && a.info.links == b.info.links &&
-         a.info.volume == b.info.volume && a.info.index_high == b.info.index_high &&
-         a.info.index_low == b.info.index_low;
+  return listed_size && a.info.links != 0 && a.info.links == b.info.links && same_identity(a, b);
 }
 
 void ensure_checksums(Engine& e, FileEntry& f) {
@@ -358,14 +364,8 @@ const wchar_t* partner_path(const Slot* s, int n, int i) {
 
 // An earlier remaining entry that is the same file (-S): its bytes serve.
 int earlier_twin(const Slot* s, int i) {
-  const FileEntry& f = *s[i].entry;
-  if (!f.identity_known) return -1;
-  for (int j = 0; j < i; ++j) {
-    const FileEntry& g = *s[j].entry;
-    if (s[j].subgroup != 0 && g.identity_known && g.info.volume == f.info.volume &&
-        g.info.index_high == f.info.index_high && g.info.index_low == f.info.index_low)
-      return j;
-  }
+  for (int j = 0; j < i; ++j)
+    if (s[j].subgroup != 0 && same_identity(*s[j].entry, *s[i].entry)) return j;
   return -1;
 }
 

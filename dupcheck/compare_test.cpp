@@ -376,6 +376,11 @@ TEST_F(Engines, SameFileNeedsNoReadingWithS) {
   add_file(L"copy", a);
   add_file(L"y", a.substr(0, 200000));
   add_link(L"y-link", L"y");
+  // A file system without file indexes reports 0 for every file.
+  add_file(L"n1", a);
+  add_file(L"n2", flipped(a, 299999));
+  add_file(L"n3", flipped(a, 299998));
+  for (const wchar_t* name : {L"n1", L"n2", L"n3"}) g_sys.files[name].id.index_low = 0;
   auto bytes_read = [](const wchar_t* name) { return g_sys.files[name].bytes_read; };
   auto reset_counts = [] {
     for (auto& entry : g_sys.files) entry.second.bytes_read = 0;
@@ -391,6 +396,8 @@ TEST_F(Engines, SameFileNeedsNoReadingWithS) {
     EXPECT_EQ(bytes_read(L"x"), 0u) << buffer;
     // One file under two names that no longer has the listed size is no set.
     EXPECT_TRUE(run_group(t.engine, {L"y", L"y-link", L"x"}, a.size()).sets.empty());
+    EXPECT_TRUE(run_group(t.engine, {L"n1", L"n2"}, a.size()).sets.empty());
+    EXPECT_TRUE(run_group(t.engine, {L"n1", L"n2", L"n3"}, a.size()).sets.empty()) << buffer;
   }
   TestEngine plain(config(33554432));
   reset_counts();
