@@ -16,7 +16,8 @@ namespace {
 constexpr uint64_t kUnknownPos = UINT64_MAX;
 constexpr uint64_t kToTheEnd = UINT64_MAX;
 constexpr int kQuotaRetries = 5;
-// Blocks are read and compared in pieces of the chunked reader's size.
+// Through the file cache, blocks are read and compared in pieces of the
+// chunked reader's size.
 constexpr uint32_t kPiece = 1048576;
 static_assert(kFirstBlock * 16 <= kPiece, "blocks 0 to 2, which may be kept, are one piece each");
 
@@ -190,12 +191,19 @@ Step get_piece(Engine& e, FileEntry& f, const wchar_t* other, uint64_t k, uint32
   return Step::ok;
 }
 
-// Compares block k of both files. The block is read in pieces, alternating
-// between the files, and each pair of pieces is compared while it is still
-// in the processor cache; the block stays the unit of checksums. Once the
-// files differ, the rest of the block is read only to complete a checksum.
+// Largest read of one file before the other file's turn. Around the cache
+// nothing reads ahead, so a disk would seek between the two files at every
+// piece: there each file's block is one read, as the block schedule means.
+uint32_t piece_size(const Engine& e, uint32_t block) { return e.unbuffered || block < kPiece ? block : kPiece; }
+
+// Compares block k of both files. Through the cache the block is read in
+// pieces, alternating between the files, and each pair of pieces is compared
+// while it is still in the processor cache; the block stays the unit of
+// checksums. Once the files differ, the rest of the block is read only to
+// complete a checksum.
 Step compare_block(Engine& e, FileEntry& a, FileEntry& b, uint64_t k, uint64_t size, uint32_t* count) {
   uint32_t block = block_size(e, k);
+  uint32_t piece = piece_size(e, block);
   uint64_t expected = min64(block, size - block_offset(e, k));
   // Checksums are stored strictly in block order: a count always means
   // "blocks 0 to count - 1".
@@ -204,8 +212,8 @@ Step compare_block(Engine& e, FileEntry& a, FileEntry& b, uint64_t k, uint64_t s
   uLong crc_a = 0, crc_b = 0;
   uint32_t na = 0, nb = 0;
   bool equal = true, a_end = false, b_end = false;
-  for (uint32_t at = 0; at < block && !(a_end && b_end); at += kPiece) {
-    uint32_t want = block - at < kPiece ? block - at : kPiece;
+  for (uint32_t at = 0; at < block && !(a_end && b_end); at += piece) {
+    uint32_t want = block - at < piece ? block - at : piece;
     const unsigned char* da = nullptr;
     const unsigned char* db = nullptr;
     uint32_t ga = 0, gb = 0;
@@ -467,9 +475,9 @@ bool refine_group(Engine& e, EntryList& list, uint64_t size, const SetSink& sink
     drop_short_reads(s, n, expected);
     split_subgroups(s, n, &next_number);
     offset += expected;
-    // A round reads a piece at most, so what it compares is still in the
-    // processor cache; the system sees the same reads either way.
-    block = static_cast<uint32_t>(min64(min64(static_cast<uint64_t>(block) * 4, slot), kPiece));
+    // Through the cache a round reads a piece at most, so what it compares
+    // is still in the processor cache.
+    block = piece_size(e, static_cast<uint32_t>(min64(static_cast<uint64_t>(block) * 4, slot)));
   }
   if (!fatal) write_refined_sets(s, n, size, sink);
   std::free(s);

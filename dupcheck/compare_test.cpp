@@ -482,20 +482,45 @@ TEST_F(Engines, CacheIsBypassedUnlessAskedOrSmall) {
   EXPECT_EQ(g_sys.files[L"A"].opened_unbuffered, (std::vector<bool>{true, false}));
 }
 
-// Blocks beyond a piece (1 MiB) are read and compared a piece at a time: a
-// pair stops at the piece that differs, but with checksums kept the block is
-// read to its end, as a checksum of part of a block would part equal files.
+// Read through the file cache, blocks beyond a piece (1 MiB) are read and
+// compared a piece at a time: a pair stops at the piece that differs, but
+// with checksums kept the block is read to its end, as a checksum of part of
+// a block would part equal files. Around the cache, where nothing reads
+// ahead, each file's block is one read, so a disk does not seek between the
+// files every piece.
 TEST_F(Engines, LargeBlocksGoPieceByPiece) {
   const uint64_t block3 = 688128, piece = 1048576;
   std::string a = pattern(5 * piece, 14);
   add_file(L"A", a);
   add_file(L"B", flipped(a, block3 + piece + 10));
-  TestEngine t(config(33554432));
+  using Reads = std::vector<std::pair<uint64_t, uint32_t>>;
+  auto reads_of_a = [] {
+    Reads reads;
+    for (const Request& r : g_sys.files[L"A"].reads) reads.emplace_back(r.offset, r.count);
+    g_sys.files[L"A"].reads.clear();
+    return reads;
+  };
+  EngineConfig cached = config(33554432);
+  cached.cached = true;
+  TestEngine t(cached);
   EXPECT_TRUE(run_group(t.engine, {L"A", L"B"}, a.size()).sets.empty());
-  std::vector<std::pair<uint64_t, uint32_t>> reads;
-  for (const Request& r : g_sys.files[L"A"].reads) reads.emplace_back(r.offset, r.count);
-  EXPECT_EQ(reads, (std::vector<std::pair<uint64_t, uint32_t>>{
-                       {0, 32768}, {32768, 131072}, {163840, 524288}, {block3, piece}, {block3 + piece, piece}}));
+  EXPECT_EQ(reads_of_a(), (Reads{{0, 32768}, {32768, 131072}, {163840, 524288}, {block3, piece}, {block3 + piece, piece}}));
+  TestEngine unbuffered(config(33554432));
+  EXPECT_TRUE(run_group(unbuffered.engine, {L"A", L"B"}, a.size()).sets.empty());
+  EXPECT_EQ(reads_of_a(), (Reads{{0, 32768}, {32768, 131072}, {163840, 524288}, {block3, 2097152}}));
+  // Group refinement likewise: its largest read is a piece through the
+  // cache, the block (up to the slot) around it.
+  add_file(L"A2", a);
+  add_file(L"A3", a);
+  auto largest_read = [&] {
+    uint32_t largest = 0;
+    for (const auto& r : reads_of_a()) largest = std::max(largest, r.second);
+    return largest;
+  };
+  EXPECT_EQ(run_group(t.engine, {L"A", L"A2", L"A3"}, a.size()).sets, (Sets{{L"A3", L"A2", L"A"}}));
+  EXPECT_EQ(largest_read(), piece);
+  EXPECT_EQ(run_group(unbuffered.engine, {L"A", L"A2", L"A3"}, a.size()).sets, (Sets{{L"A3", L"A2", L"A"}}));
+  EXPECT_EQ(largest_read(), 8388608u);
 
   // 33 files are past the group limit of a 2 MiB buffer: pairwise, with checksums.
   std::string b = pattern(block3 + 2 * piece + 1000, 15);
