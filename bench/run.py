@@ -218,15 +218,19 @@ class Rmlint(Tool):
 
 
 class Mox(Tool):
-    name = 'mox'
     output = 'stdout.txt'
 
-    def __init__(self, build, args):
-        self.build, self.args = build, args
+    def __init__(self, build, args, cpus=None):
+        """cpus: run the chain and the wineserver on these CPUs only."""
+        self.build, self.args, self.cpus = build, args, cpus
         self.bin = os.path.join(build, 'bin')
         self.winerun = os.path.join(build, 'winerun')
+        self.name = 'mox' if not cpus else 'mox, one CPU'
         self.note = ('cmd /c MOX.BAT' + (' ' + ' '.join(args) if args else '') +
                      ' under Wine; sizes, then a byte comparison in growing blocks')
+        if cpus:
+            self.note = ('the same, with the chain and the wineserver on one CPU (taskset), so that '
+                         'no request to the server waits for another CPU to wake up')
 
     def prepare(self, root, outdir):
         shutil.rmtree(outdir, ignore_errors=True)
@@ -234,7 +238,11 @@ class Mox(Tool):
         write_mox_inputs(outdir, root)
 
     def command(self, root, outdir):
-        return [self.winerun, 'cmd', '/c', winpath(os.path.join(self.bin, 'MOX.BAT'))] + self.args
+        return self.wine_command(['cmd', '/c', winpath(os.path.join(self.bin, 'MOX.BAT'))] + self.args)
+
+    def wine_command(self, argv):
+        pin = ['taskset', '-c', ','.join(map(str, sorted(self.cpus)))] if self.cpus else []
+        return pin + [self.winerun] + argv
 
     def sets(self, outdir):
         with open(os.path.join(outdir, 'DLIST.TXT'), 'rb') as f:
@@ -264,7 +272,17 @@ class Runner:
         self.wine = None  # set while a wineserver of ours runs
         self.failures = []  # runs that failed and were repeated
 
-    def run(self, argv, cwd, stdout=None, stderr=None):
+    def run(self, argv, cwd, stdout=None, stderr=None, cpus=None):
+        """One measured run; cpus: the wineserver's CPUs during it."""
+        if self.wine:
+            self.wine.pin(cpus)
+        try:
+            return self._run(argv, cwd, stdout, stderr)
+        finally:
+            if self.wine:
+                self.wine.pin(None)
+
+    def _run(self, argv, cwd, stdout, stderr):
         out_json = os.path.join(self.work, 'last-run.json')
         cmd = [self.measure, '-C', cwd]
         if stdout:
@@ -284,7 +302,7 @@ class Runner:
         for attempt in (1, 2):
             tool.prepare(root, outdir)
             r = self.run(tool.command(root, outdir), outdir, os.path.join(outdir, tool.output),
-                         os.path.join(outdir, 'stderr.txt'))
+                         os.path.join(outdir, 'stderr.txt'), getattr(tool, 'cpus', None))
             if r['exit'] == 0:
                 break
             self.failed(f'{tool.name} exited with {r["exit"]}: {stderr_text(outdir, "stderr.txt")}', attempt)
@@ -392,6 +410,10 @@ class Wine:
         subprocess.run([winerun, 'cmd', '/c', 'exit'], stdout=subprocess.DEVNULL, check=True)
         return self
 
+    def pin(self, cpus):
+        """Keep the server on these CPUs (None: all of ours)."""
+        os.sched_setaffinity(self.server.pid, cpus or os.sched_getaffinity(0))
+
     def cpu(self):
         """CPU seconds the server has used so far."""
         with open(f'/proc/{self.server.pid}/stat') as f:
@@ -407,7 +429,7 @@ class Wine:
             self.server.wait()
 
 
-def time_mox_steps(runner, mox, root, work, runs, cold_runs):
+def time_mox_steps(runner, mox, pinned, root, work, runs, cold_runs):
     """Each step of the chain in its own cmd /c, in order; the time of an
     empty cmd /c and of one extra program start are measured beside them."""
     with open(os.path.join(mox.bin, 'MOX.BAT'), encoding='latin-1') as f:
@@ -423,17 +445,18 @@ def time_mox_steps(runner, mox, root, work, runs, cold_runs):
     for i, (name, line) in enumerate(steps):
         write_bat(os.path.join(folder, f'STEP{i}.BAT'), [line])
 
-    def bat(name):
-        return runner.run([mox.winerun, 'cmd', '/c', winpath(os.path.join(folder, name))], folder,
-                          os.path.join(folder, 'bat-stdout.txt'), os.path.join(folder, 'bat-stderr.txt'))
+    def bat(name, tool=mox):
+        return runner.run(tool.wine_command(['cmd', '/c', winpath(os.path.join(folder, name))]), folder,
+                          os.path.join(folder, 'bat-stdout.txt'), os.path.join(folder, 'bat-stderr.txt'),
+                          tool.cpus)
 
-    def chain():
+    def chain(tool=mox):
         if os.path.exists(os.path.join(folder, 'log.txt')):
             os.remove(os.path.join(folder, 'log.txt'))
         out = []
         for i in range(len(steps)):
             for attempt in (1, 2):
-                r = bat(f'STEP{i}.BAT')
+                r = bat(f'STEP{i}.BAT', tool)
                 if r['exit'] == 0:
                     break
                 runner.failed(f'step {steps[i][0]} exited with {r["exit"]}: '
@@ -442,7 +465,8 @@ def time_mox_steps(runner, mox, root, work, runs, cold_runs):
         return out
 
     result = {'steps': [name for name, _ in steps], 'lines': [line for _, line in steps], 'folder': folder,
-              'empty': [], 'start': [], 'warm': [], 'cold': [], 'empty_cold': []}
+              'empty': [], 'start': [], 'warm': [], 'cold': [], 'empty_cold': [],
+              'start_one_cpu': [], 'warm_one_cpu': []}
     bat('EMPTY.BAT')
     chain()  # warm-up
     for _ in range(runs):
@@ -453,11 +477,17 @@ def time_mox_steps(runner, mox, root, work, runs, cold_runs):
         drop_caches()
         result['empty_cold'].append(bat('EMPTY.BAT'))  # Wine itself from disk
         result['cold'].append(chain())  # the corpus from disk
-    result['probe'] = probe_calls(mox, folder, runs)
+    if pinned:
+        for _ in range(runs):
+            result['start_one_cpu'].append(bat('START.BAT', pinned))
+            result['warm_one_cpu'].append(chain(pinned))
+    result['probe'] = probe_calls(runner, mox, folder, runs)
+    if pinned:
+        result['probe_one_cpu'] = probe_calls(runner, pinned, folder, runs)
     return result
 
 
-def probe_calls(mox, folder, runs):
+def probe_calls(runner, mox, folder, runs):
     """Microseconds per file of single Win32 calls over the candidates
     (warm), median of the runs; empty when the probe is not built."""
     exe = os.path.join(mox.build, 'benchtools', 'winprobe.exe')
@@ -465,11 +495,12 @@ def probe_calls(mox, folder, runs):
         return {}
     samples = {}
     for _ in range(runs):
-        out = subprocess.run([mox.winerun, exe, 'LIST4.TXT', str(PROBE_FILES)], cwd=folder,
-                             capture_output=True, text=True).stdout
-        for line in out.splitlines():
-            name, value = line.split()[:2]
-            samples.setdefault(name, []).append(float(value))
+        runner.run(mox.wine_command([exe, 'LIST4.TXT', str(PROBE_FILES)]), folder,
+                   os.path.join(folder, 'probe.txt'), None, mox.cpus)
+        with open(os.path.join(folder, 'probe.txt')) as f:
+            for line in f:
+                name, value = line.split()[:2]
+                samples.setdefault(name, []).append(float(value))
     return {name: statistics.median(v) for name, v in samples.items()}
 
 
@@ -622,49 +653,72 @@ def steps_report(st, s, add):
         + (f", {fmt_s(median_run(st['empty_cold'])['wall'])} s cold" if st['empty_cold'] else '')
         + f"; each program started from it {fmt_s(e['wall'] - empty['wall'])} s more.")
     add('')
-    cold = bool(st['cold'])
-    head = ['step', 'warm s'] + (['cold s'] if cold else []) + \
+    cold, one = bool(st['cold']), bool(st.get('warm_one_cpu'))
+    e1 = median_run(st['start_one_cpu']) if one else None
+    head = ['step', 'warm s'] + (['cold s'] if cold else []) + (['warm s, one CPU'] if one else []) + \
         ['CPU s', 'of it wineserver', 'rchar MiB', 'peak RSS MiB', 'command']
     add('| ' + ' | '.join(head) + ' |')
     add('|' + '---|' * len(head))
-    total_w = total_c = 0.0
+    totals = [0.0, 0.0, 0.0]
     for i, name in enumerate(st['steps']):
         w = median_run([r[i] for r in st['warm']])
-        total_w += w['wall'] - e['wall']
+        totals[0] += w['wall'] - e['wall']
         row = [name, fmt_s(w['wall'] - e['wall'])]
         if cold:
             c = median_run([r[i] for r in st['cold']])
-            total_c += c['wall'] - e['wall']
+            totals[1] += c['wall'] - e['wall']
             row.append(fmt_s(c['wall'] - e['wall']))
+        if one:
+            w1 = median_run([r[i] for r in st['warm_one_cpu']])
+            totals[2] += w1['wall'] - e1['wall']
+            row.append(fmt_s(w1['wall'] - e1['wall']))
         row += [fmt_s(max(0.0, w['cpu'] - e['cpu'])), fmt_s(max(0.0, w['server_cpu'] - e['server_cpu'])),
                 fmt_mib(w['rchar'] - e['rchar']), f"{w['maxrss_kib'] / 1024:.0f}", f"`{shorten(st['lines'][i])}`"]
         add('| ' + ' | '.join(row) + ' |')
-    add('| total | ' + fmt_s(total_w) + ' | ' + (fmt_s(total_c) + ' | ' if cold else '') + ' | | | | |')
+    add('| total | ' + fmt_s(totals[0]) + ' | ' + (fmt_s(totals[1]) + ' | ' if cold else '') +
+        (fmt_s(totals[2]) + ' | ' if one else '') + ' | | | | |')
     add('')
     add('Each step ran in its own `cmd /c` with the command line of MOX.BAT, in order; times are medians, '
         'each less a `cmd /c` that starts one program (widen on an empty list), so the steps add up to the '
         'search less Wine\'s starts.' + (' Cold: page cache dropped once before the chain, so each step '
-                                           'finds the corpus as the chain leaves it.' if cold else ''))
+                                           'finds the corpus as the chain leaves it.' if cold else '') +
+        (' One CPU: the chain and the wineserver held on one CPU.' if one else ''))
     add('')
-    p = st.get('probe')
+    p, p1 = st.get('probe'), st.get('probe_one_cpu') or {}
     if p:
-        opened = p['CreateFileW+CloseHandle']
-        size = p['CreateFileW+GetFileSizeEx+CloseHandle'] - opened
-        info = p['CreateFileW+GetFileInformationByHandle+CloseHandle'] - opened
-        candidate = p['CreateFileW+GetFileSizeEx+ReadFile(32KiB)+CloseHandle']
-        find = p['FindFirstFileW+FindClose']
-        attrs = p['GetFileAttributesW']
-        attrs_ex = p.get('GetFileAttributesExW', float('nan'))
-        add(f"Win32 calls under Wine, µs per file (warm, median of probes over up to {PROBE_FILES} candidates, "
-            f"`bench/winprobe.cpp`): CreateFileW+CloseHandle {opened:.0f}, GetFileSizeEx {size:.0f} more, "
-            f"GetFileInformationByHandle {info:.0f} more, open+size+first 32 KiB read+close {candidate:.0f}, "
-            f"FindFirstFileW {find:.0f}, GetFileAttributesExW {attrs_ex:.0f}, GetFileAttributesW {attrs:.0f}. "
-            f"For this corpus: {s['candidates']} candidates × open, size, first read, close = "
-            f"{s['candidates'] * candidate / 1e6:.1f} s "
-            f"({s['candidates'] * (candidate - size + info) / 1e6:.1f} s with GetFileInformationByHandle for the size); "
-            f"{s['dup_files']} listed files × GetFileAttributesExW = {s['dup_files'] * attrs_ex / 1e6:.1f} s "
-            f"(× FindFirstFileW {s['dup_files'] * find / 1e6:.1f} s); "
-            f"{s['files']} scanned files × GetFileAttributesW = {s['files'] * attrs / 1e6:.1f} s.")
+        def cost(probe, name, less=None):
+            v = probe[name] - (probe[less] if less else 0.0)
+            return v
+        names = {
+            'open': ('CreateFileW+CloseHandle', None),
+            'size': ('CreateFileW+GetFileSizeEx+CloseHandle', 'CreateFileW+CloseHandle'),
+            'info': ('CreateFileW+GetFileInformationByHandle+CloseHandle', 'CreateFileW+CloseHandle'),
+            'candidate': ('CreateFileW+GetFileSizeEx+ReadFile(32KiB)+CloseHandle', None),
+            'find': ('FindFirstFileW+FindClose', None),
+            'attrs_ex': ('GetFileAttributesExW', None),
+            'attrs': ('GetFileAttributesW', None),
+        }
+        v = {k: cost(p, *n) for k, n in names.items()}
+        v1 = {k: cost(p1, *n) for k, n in names.items()} if p1 else None
+
+        def both(k):
+            return f"{v[k]:.0f}" + (f" / {v1[k]:.0f}" if v1 else '')
+
+        def total(count, k, extra=None):
+            t = count * (v[k] + (v[extra] - v['size'] if extra else 0.0)) / 1e6
+            t1 = count * (v1[k] + (v1[extra] - v1['size'] if extra else 0.0)) / 1e6 if v1 else None
+            return f"{t:.1f}" + (f" / {t1:.1f}" if v1 else '') + ' s'
+        add(f"Win32 calls under Wine, µs per file" + (" (as is / on one CPU)" if v1 else '') +
+            f", warm, median of probes over up to {PROBE_FILES} candidates (`bench/winprobe.cpp`): "
+            f"CreateFileW+CloseHandle {both('open')}, GetFileSizeEx {both('size')} more, "
+            f"GetFileInformationByHandle {both('info')} more, open+size+first 32 KiB read+close "
+            f"{both('candidate')}, FindFirstFileW {both('find')}, GetFileAttributesExW {both('attrs_ex')}, "
+            f"GetFileAttributesW {both('attrs')}. For this corpus: {s['candidates']} candidates × open, size, "
+            f"first read, close = {total(s['candidates'], 'candidate')} "
+            f"(with GetFileInformationByHandle for the size {total(s['candidates'], 'candidate', 'info')}); "
+            f"{s['dup_files']} listed files × GetFileAttributesExW = {total(s['dup_files'], 'attrs_ex')} "
+            f"(× FindFirstFileW {total(s['dup_files'], 'find')}); "
+            f"{s['files']} scanned files × GetFileAttributesW = {total(s['files'], 'attrs')}.")
         add('')
 
 
@@ -678,20 +732,22 @@ def targets(res):
     if not mox:
         return []
     out = []
-    peers = {n: t for n, t in tools.items() if n != 'mox'}
+    peers = {n: t for n, t in tools.items() if not n.startswith('mox')}
     modes = [('warm', 'empty')] + ([('cold', 'empty_cold')] if res['cold_runs'] else [])
     missed = []
-    for mode, empty in modes:
-        mine = mox[mode]['wall'] - mox[empty]['wall']
-        best = min(peers, key=lambda n: peers[n][mode]['wall'] - peers[n][empty]['wall'])
-        theirs = peers[best][mode]['wall'] - peers[best][empty]['wall']
-        ok = mine <= 0.5 * theirs
-        if not ok:
-            missed.append(mode)
-        out.append(f"{mode} wall time ≤ 0.5 × the fastest peer's ({best}, {fmt_s(theirs)} s): "
-                   f"{'met' if ok else 'missed'}, mox {fmt_s(mine)} s = {mine / theirs:.2f} × {best}; "
-                   f"with Wine's start {fmt_s(mox[mode]['wall'])} s = "
-                   f"{mox[mode]['wall'] / peers[best][mode]['wall']:.2f} × {best}'s whole run")
+    for name in [n for n in tools if n.startswith('mox')]:
+        mine_tool = tools[name]
+        for mode, empty in modes:
+            mine = mine_tool[mode]['wall'] - mine_tool[empty]['wall']
+            best = min(peers, key=lambda n: peers[n][mode]['wall'] - peers[n][empty]['wall'])
+            theirs = peers[best][mode]['wall'] - peers[best][empty]['wall']
+            ok = mine <= 0.5 * theirs
+            if not ok and name == 'mox':
+                missed.append(mode)
+            out.append(f"{mode} wall time ≤ 0.5 × the fastest peer's ({best}, {fmt_s(theirs)} s): "
+                       f"{'met' if ok else 'missed'} by {name}, {fmt_s(mine)} s = {mine / theirs:.2f} × {best}; "
+                       f"with Wine's start {fmt_s(mine_tool[mode]['wall'])} s = "
+                       f"{mine_tool[mode]['wall'] / peers[best][mode]['wall']:.2f} × {best}'s whole run")
     st = res.get('mox_steps')
     if missed and st:
         e = median_run(st['start'])['wall']
@@ -773,6 +829,8 @@ def main():
     ap.add_argument('--mox-args', default='', help='arguments for MOX.BAT, e.g. "/v"')
     ap.add_argument('--no-build', action='store_true', help='use the build tree as it is')
     ap.add_argument('--no-steps', action='store_true', help='skip the step timing of the chain')
+    ap.add_argument('--no-one-cpu', action='store_true',
+                    help='skip the runs of the chain with Wine held on one CPU')
     ap.add_argument('--readme', action='store_true', help='write the report into README.md')
     ap.add_argument('--load-note', default='', help='a word on what else ran on the machine')
     args = ap.parse_args()
@@ -823,6 +881,8 @@ def main():
             log('mox left out: ' + res['mox_skipped'])
         else:
             tools.append(Mox(build, args.mox_args.split()))
+            if not args.no_one_cpu:
+                tools.append(Mox(build, args.mox_args.split(), {min(os.sched_getaffinity(0))}))
     peer_classes = {'fdupes': Fdupes, 'jdupes': Jdupes, 'rdfind': Rdfind, 'rmlint': Rmlint}
     tools += [peer_classes[n]() for n in wanted if n in peer_classes]
 
@@ -862,11 +922,12 @@ def main():
                 drop_caches()
                 raw[t.name]['cold'].append(runner.run_tool(t, corpus, outdir))
         mox = next((t for t in tools if t.name == 'mox'), None)
+        pinned = next((t for t in tools if isinstance(t, Mox) and t.cpus), None)
         if mox and not args.no_steps:
             log('timing the steps of the chain')
-            res['mox_steps'] = time_mox_steps(runner, mox, corpus, work, runs, cold_runs)
+            res['mox_steps'] = time_mox_steps(runner, mox, pinned, corpus, work, runs, cold_runs)
 
-    if any(t.name == 'mox' for t in tools):
+    if any(isinstance(t, Mox) for t in tools):
         with Wine(build) as wine:
             runner.wine = wine
             series()
