@@ -80,22 +80,35 @@ Action on_error(Engine& e, const wchar_t* path, const wchar_t* other, DWORD code
 }
 
 // One open attempt: the handle, then what the comparison needs to know of
-// the file: its identity for same-file detection, its size in JPEG mode,
-// where the compared part is the last `listed` bytes.
+// the file: its size (in JPEG mode the compared part is the last `listed`
+// bytes) and its identity for same-file detection.
 bool try_open(Engine& e, FileEntry& f, uint64_t listed, DWORD* err) {
   HANDLE h = e.ops->open(f.path, e.unbuffered, err);
   if (h == INVALID_HANDLE_VALUE) return false;
   FileInfo info;
-  bool need_info = e.cfg.same_file || e.cfg.jpeg;
-  if (need_info && !e.ops->info(h, e.cfg.same_file, &info, err)) {
+  if (!e.ops->info(h, e.cfg.same_file, &info, err)) {
     e.ops->close(h);
     return false;
   }
   f.handle = h;
   f.file_pos = 0;
   f.identity_known = e.cfg.same_file;
-  if (need_info) f.info = info;
+  f.info = info;
   f.base = e.cfg.jpeg && info.size > listed ? info.size - listed : 0;
+  return true;
+}
+
+// A file that grew since the listing is equal to nothing: its listed bytes
+// may match another file's while what follows differs, and the comparison
+// reads no further than the listed size. (One that shrank shows as a read
+// length error.)
+bool grew_since_listing(Engine& e, FileEntry& f, uint64_t listed) {
+  if (e.cfg.jpeg || f.info.size <= listed) return false;
+  msg_log(L"%ls: %ls changed since the listing (%llu bytes, listed %llu)\r\n", g_frame.program, f.path,
+          static_cast<unsigned long long>(f.info.size), static_cast<unsigned long long>(listed));
+  e.ops->close(f.handle);
+  f.handle = INVALID_HANDLE_VALUE;
+  f.failed = true;
   return true;
 }
 
@@ -103,7 +116,7 @@ Step open_entry(Engine& e, FileEntry& f, const wchar_t* other, uint64_t listed) 
   if (f.handle != INVALID_HANDLE_VALUE) return Step::ok;
   for (;;) {
     DWORD err = 0;
-    if (try_open(e, f, listed, &err)) return Step::ok;
+    if (try_open(e, f, listed, &err)) return grew_since_listing(e, f, listed) ? Step::different : Step::ok;
     Action a = on_error(e, f.path, other, err, -1, INVALID_HANDLE_VALUE);
     if (a == Action::retry) continue;
     if (a == Action::fatal) return Step::fatal;
@@ -351,7 +364,7 @@ struct Slot {
 bool open_for_refinement(Engine& e, FileEntry& f, uint64_t size, bool* fatal) {
   for (;;) {
     DWORD err = 0;
-    if (try_open(e, f, size, &err)) return true;
+    if (try_open(e, f, size, &err)) return !grew_since_listing(e, f, size);
     if (err == ERROR_NOT_ENOUGH_QUOTA) {
       Action a = on_error(e, f.path, L"", err, -1, INVALID_HANDLE_VALUE);
       if (a == Action::retry) continue;

@@ -326,6 +326,29 @@ TEST(DupcheckRun, ShrunkAndUnopenableFilesAreLeftOutWithMessages) {
   EXPECT_EQ(parse_sets(r.out), (Sets{{dir / L"b", dir / L"a"}}));
 }
 
+// Files that grew since the listing: their listed bytes are equal, what
+// follows is not, so they must never be a set, with either method.
+TEST(DupcheckRun, FilesThatGrewAreLeftOut) {
+  TempDir dir(L"dupcheck-grown");
+  std::string data = pattern(100000, 12);
+  test::write_file(dir / L"a", data);
+  test::write_file(dir / L"c", data);
+  test::write_file(dir / L"grown1", data + "x");
+  test::write_file(dir / L"grown2", data + "y");
+  std::wstring pair = size_line(100000, dir / L"grown1") + size_line(100000, dir / L"grown2");
+  std::wstring group = size_line(100001, dir / L"zz") + size_line(100000, dir / L"a") +
+                       size_line(100000, dir / L"grown1") + size_line(100000, dir / L"grown2") +
+                       size_line(100000, dir / L"c");
+  for (const wchar_t* buffer : {L"", L"32768"}) {  // refinement, then pairwise
+    write_config(dir, buffer);
+    test::RunResult r = test::run(L"dupcheck", L"", utf16le(pair), dir.path);
+    EXPECT_EQ(parse_sets(r.out), Sets{}) << to_utf8(buffer);
+    EXPECT_NE(from_utf16le(r.err).find(L"changed since the listing (100001 bytes, listed 100000)"), std::wstring::npos);
+    r = test::run(L"dupcheck", L"", utf16le(group), dir.path);
+    EXPECT_EQ(parse_sets(r.out), (Sets{{dir / L"c", dir / L"a"}})) << to_utf8(buffer);
+  }
+}
+
 // A JPEG file: start of image, an optional application segment, then the payload.
 std::string jpeg_file(const std::string& payload, size_t app_length) {
   std::string head = "\xFF\xD8";
