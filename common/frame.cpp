@@ -190,6 +190,12 @@ bool filter_start(int argc, wchar_t** argv, const OptionLetters& letters, Option
   return true;
 }
 
+void report_counts(const OptionState& options, int files, int groups) {
+  if (opt(options, 'O')) msg(L"%d\r\n", files);
+  if (opt(options, 'T')) msg(L"%d, %d\r\n", files, groups);
+  if (opt(options, 'F')) write_count_file(opt_value(options, 'F'), files, groups);
+}
+
 bool finish_output() {
   if (fflush(stdout) == 0 && !ferror(stdout)) return true;
   wchar_t line[64];

@@ -79,6 +79,10 @@ void wide_start(int argc, wchar_t** argv, const OptionLetters& letters, OptionSt
 // it cannot be opened.
 bool filter_start(int argc, wchar_t** argv, const OptionLetters& letters, OptionState& options);
 
+// The grouping filters' reports, in this order: -O the files, -T "files,
+// groups" on standard error, -F the count file.
+void report_counts(const OptionState& options, int files, int groups);
+
 // Flushes standard output. A list that did not reach its file (disk full, a
 // closed pipe) must not pass for a whole one: reports "can't write output"
 // to standard error and the log and returns false.

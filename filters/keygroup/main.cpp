@@ -13,9 +13,7 @@ int wmain(int argc, wchar_t** argv) {
   if (!filter_start(argc, argv, letters, options)) return 1;
   GroupCounts counts = keygroup_run(stdin, stdout);
   bool written = finish_output();
-  if (opt(options, 'O')) msg(L"%d\r\n", counts.files);
-  if (opt(options, 'T')) msg(L"%d, %d\r\n", counts.files, counts.groups);
-  if (opt(options, 'F')) write_count_file(opt_value(options, 'F'), counts.files, counts.groups);
+  report_counts(options, counts.files, counts.groups);
   log_close();
   return written ? 0 : 1;
 }
