@@ -34,8 +34,8 @@ int write_console(HANDLE h, const wchar_t* text, int len) {
   return len;
 }
 
-}  // namespace
-
+// Formats into a growing heap buffer; returns the length, -1 on a format
+// error. The caller frees *out with free().
 int format_alloc(wchar_t** out, const wchar_t* fmt, va_list args) {
   size_t cap = 1132;
   for (;;) {
@@ -54,6 +54,8 @@ int format_alloc(wchar_t** out, const wchar_t* fmt, va_list args) {
     cap *= 4;
   }
 }
+
+}  // namespace
 
 int con_vprintf(FILE* stream, const wchar_t* fmt, va_list args) {
   if (fmt == nullptr || *fmt == 0) return 0;

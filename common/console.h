@@ -15,8 +15,4 @@ int con_vprintf(FILE* stream, const wchar_t* fmt, va_list args);
 int byte_printf(FILE* stream, const wchar_t* fmt, ...);
 int byte_vprintf(FILE* stream, const wchar_t* fmt, va_list args);
 
-// Formats into a growing heap buffer; returns the length, -1 on a format error.
-// The caller frees *out with free().
-int format_alloc(wchar_t** out, const wchar_t* fmt, va_list args);
-
 }  // namespace mox
