@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/testkit.h"
+#include "name_line_testing.h"
 
 namespace mox {
 namespace {
@@ -14,12 +15,7 @@ using test::utf16le;
 
 std::wstring program_name() { return test::program_dir() + L"\\keygroup.exe"; }
 
-// A name-size-path line as the scanner writes it, without its line end.
-std::wstring name_line(const std::wstring& name, const wchar_t* size20, const std::wstring& path) {
-  std::wstring field = name;
-  if (field.size() < 70) field.resize(70, L' ');
-  return field + L"|" + size20 + L" " + path;
-}
+using test::name_line;
 
 TEST(Keygroup, GroupsEqualNames) {
   const std::wstring upper = name_line(L"README.TXT", L"00000000000000000010", L"C:\\a\\README.TXT") + L"\r\n";

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/testkit.h"
+#include "filters/keygroup/name_line_testing.h"
 #include "filters/sizegroup/filetime_testing.h"
 
 namespace mox {
@@ -15,11 +16,7 @@ using test::utf16le;
 
 std::wstring program_name() { return test::program_dir() + L"\\unkey.exe"; }
 
-std::wstring name_line(const std::wstring& name, const wchar_t* size20, const std::wstring& path) {
-  std::wstring field = name;
-  if (field.size() < 70) field.resize(70, L' ');
-  return field + L"|" + size20 + L" " + path;
-}
+using test::name_line;
 
 TEST(Unkey, Fields) {
   struct Case {
