@@ -112,8 +112,17 @@ RunResult run(const std::wstring& program, const std::wstring& args, const std::
   si.hStdOutput = out;
   si.hStdError = err;
   PROCESS_INFORMATION pi{};
-  if (CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                     cwd.empty() ? nullptr : cwd.c_str(), &si, &pi)) {
+  // Under a loaded Wine a process start now and then fails for no reason of
+  // the program's: try again a few times, and say so when it never starts.
+  bool started = false;
+  DWORD start_error = 0;
+  for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+    if (attempt > 0) Sleep(200);
+    started = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                             cwd.empty() ? nullptr : cwd.c_str(), &si, &pi) != 0;
+    if (!started) start_error = GetLastError();
+  }
+  if (started) {
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
@@ -125,7 +134,7 @@ RunResult run(const std::wstring& program, const std::wstring& args, const std::
   CloseHandle(out);
   CloseHandle(err);
   result.out = read_file(out_path);
-  result.err = read_file(err_path);
+  result.err = started ? read_file(err_path) : "CreateProcessW failed: " + std::to_string(start_error);
   return result;
 }
 

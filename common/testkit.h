@@ -40,6 +40,7 @@ struct RunResult {
 // argument text, standard input from the bytes, in folder cwd (the current
 // folder when empty). Standard output and error are files, never a console.
 // With stdout_writable false, standard output is a handle that refuses writes.
+// A program that cannot be started gives exit_code -1 and the reason in err.
 RunResult run(const std::wstring& program, const std::wstring& args, const std::string& input = "",
               const std::wstring& cwd = L"", bool stdout_writable = true);
 
