@@ -1,0 +1,50 @@
+#include "moxwin/shell/format.h"
+
+#include <cwchar>
+#include <vector>
+
+namespace mox::shell {
+
+std::wstring c99_format(const wchar_t* format) {
+  std::wstring out;
+  for (const wchar_t* p = format; *p; ++p) {
+    out += *p;
+    if (*p != L'%') continue;
+    ++p;
+    if (*p == L'%') {
+      out += *p;
+      continue;
+    }
+    // Flags, width and precision pass unchanged.
+    while (*p && std::wcschr(L"-+ #0123456789.*", *p)) out += *p++;
+    if (p[0] == L'I' && p[1] == L'6' && p[2] == L'4') {
+      out += L"ll";
+      p += 3;
+    } else if (*p == L's') {
+      out += L'l';
+    }
+    if (!*p) break;
+    out += *p;
+  }
+  return out;
+}
+
+std::wstring format_text_v(int cap, const wchar_t* format, va_list args) {
+  std::wstring c99 = c99_format(format);
+  std::vector<wchar_t> buffer(static_cast<size_t>(cap));
+  int n = std::vswprintf(buffer.data(), buffer.size(), c99.c_str(), args);
+  // vswprintf fails on a text that does not fit; keep what it wrote then.
+  buffer.back() = 0;
+  if (n < 0 || n >= cap) n = static_cast<int>(std::wcslen(buffer.data()));
+  return std::wstring(buffer.data(), static_cast<size_t>(n));
+}
+
+std::wstring format_text(int cap, const wchar_t* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::wstring text = format_text_v(cap, format, args);
+  va_end(args);
+  return text;
+}
+
+}  // namespace mox::shell

@@ -1,0 +1,17 @@
+// Filling the program's message formats. The string table writes them as the
+// Windows C library reads them ("%s" a wide string, "%I64d" a 64-bit number);
+// the C99 stdio this program is built with spells those "%ls" and "%lld".
+#pragma once
+#include <cstdarg>
+#include <string>
+
+namespace mox::shell {
+
+// The format with "%s" turned into "%ls" and "%I64" into "%ll".
+std::wstring c99_format(const wchar_t* format);
+
+// The filled text, at most `cap` - 1 characters (a longer text is cut).
+std::wstring format_text(int cap, const wchar_t* format, ...);
+std::wstring format_text_v(int cap, const wchar_t* format, va_list args);
+
+}  // namespace mox::shell

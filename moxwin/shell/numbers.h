@@ -1,0 +1,24 @@
+// Numbers and times as the user's locale writes them.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace mox::shell {
+
+// Reads the user's digit grouping and separators once; returns the last
+// system error met while reading the locale, or 0.
+DWORD prepare_number_format();
+
+// The number in decimal with the user's digit grouping and no decimals.
+std::wstring grouped(int64_t number);
+
+// The system time in UTC as a file time.
+int64_t current_time();
+
+// A file time (UTC) as a local calendar time, with the daylight-saving rule
+// of the date itself. False when a step fails.
+bool local_time(int64_t file_time, SYSTEMTIME* local);
+
+}  // namespace mox::shell
