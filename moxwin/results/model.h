@@ -1,0 +1,117 @@
+// The result model: one row per file of the duplicate list, in the order of
+// the list (storage order), with what the file system reports about each
+// file now; the display order of the list control and its colours.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "moxwin/shell/file_status.h"
+
+namespace mox::results {
+
+constexpr int kColumnCount = 10;
+constexpr int kPathOffset = 41;  // a dated list line's path starts at this unit
+
+// Which file a path names: equal non-zero volume serial and file index mean
+// one file, whatever the paths.
+struct FileIdentity {
+  uint32_t volume_serial = 0;
+  uint32_t index_high = 0;
+  uint32_t index_low = 0;
+  uint32_t links = 0;  // hard-link count
+};
+
+// True when both identities are known (not all zero) and name one file.
+bool same_file(const FileIdentity& a, const FileIdentity& b);
+
+// Check values of a row.
+enum : uint8_t { kUnchecked = 0, kChecked = 1, kDeleted = 2 };
+
+struct Row {
+  int storage_index = 0;
+  const wchar_t* path = L"";  // into text
+  int id = 0;                 // 1-based load order, never renumbered
+  int group = 0;
+  int64_t size = shell::kUnknown;
+  int64_t time = shell::kUnknown;  // last write, file time (UTC)
+  std::unique_ptr<wchar_t[]> text;  // path, NUL, folder, NUL
+  const wchar_t* folder = L"";      // into text
+  const wchar_t* name = L"";        // into path
+  const wchar_t* extension = L"";   // into path, or "" when there is none
+  uint8_t selected = 0;             // snapshots of the list control
+  uint8_t checked = kUnchecked;
+  uint8_t parity = 0;               // alternates from group to group
+  wchar_t attribute[8] = {};
+  FileIdentity identity;
+  int link = 0;        // rows of the group that are this file, this one included
+  bool found = false;  // the file status found the file: size, time and letters are shown
+};
+
+enum class Colouring { natural_ascending, natural_descending, by_position };
+
+// Colours are COLORREF values (0x00bbggrr).
+struct ListColours {
+  uint32_t colour[4];  // colours 1 to 4 of the settings
+};
+
+struct Model {
+  std::vector<Row> rows;               // storage order
+  int capacity = 0;                    // the N of the last load
+  std::vector<int> order;              // display position -> storage index
+  std::vector<uint32_t> position_colours;  // one per display position
+  Colouring colouring = Colouring::natural_ascending;
+
+  int count() const { return static_cast<int>(rows.size()); }
+};
+
+// The file system calls behind a load; tests replace them.
+struct FileFacts {
+  virtual ~FileFacts() = default;
+  // 0 and the record, or -1 when the path cannot be found.
+  virtual int status(const wchar_t* path, shell::FileStatus* status) = 0;
+  // The identity by an open without access rights; false leaves it zero.
+  virtual bool identity(const wchar_t* path, FileIdentity* identity) = 0;
+};
+
+struct LoadOutcome {
+  int status = 0;              // 0 the file was read, -1 it could not be opened
+  bool out_of_memory = false;  // the load stopped there and kept the rows before
+  int skipped_lines = 0;       // non-empty lines that name no path
+};
+
+// Reads a duplicate list (UTF-16LE dated lines, groups ended by empty lines)
+// into the model for at most `capacity` rows, asking `facts` about every
+// file. The model is released first. The display order is storage order.
+LoadOutcome load_rows(Model& model, FILE* list, int capacity, FileFacts& facts);
+
+// Opens `file_name` and loads it; status -1 (and an empty model) when it
+// cannot be opened.
+LoadOutcome load_file(Model& model, const wchar_t* file_name, int capacity, FileFacts& facts);
+
+void release(Model& model);
+
+// Attribute letters R H S A, E or C, Y or L, Z of a file status record.
+void attribute_letters(const shell::FileStatus& status, wchar_t (&letters)[8]);
+
+// Link of every row: the rows of its group with its volume serial and file
+// index (unknown identities count as equal, as the file system gave them).
+void count_links(Model& model);
+
+void compute_parity(Model& model);
+
+// Colours 3 and 4 alternating by group along the display order.
+void compute_position_colours(Model& model, const ListColours& colours);
+
+// Background of display position p in the current colouring mode.
+uint32_t background_colour(const Model& model, int position, const ListColours& colours);
+
+// Display order back to storage order.
+void reset_order(Model& model);
+
+// Removes the rows whose check is kDeleted; the others move up and get new
+// storage indexes; display order is storage order; parity is recomputed.
+void compact(Model& model);
+
+}  // namespace mox::results
