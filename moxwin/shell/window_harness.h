@@ -1,0 +1,119 @@
+// Test support: the real main window in the test's own process, created from
+// its resources in a scratch working folder, with every question to the user
+// answered by the test and every program start recorded instead of made.
+#pragma once
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/testkit.h"
+
+namespace mox::test {
+
+struct AskedBox {
+  std::wstring text, title;
+  UINT type = 0;
+};
+
+struct ShownMenu {
+  int x = 0, y = 0;
+  UINT flags = 0;
+  std::vector<std::pair<std::wstring, bool>> items;  // text, enabled
+};
+
+struct ShellDelete {
+  std::vector<std::wstring> paths;
+  FILEOP_FLAGS flags = 0;
+};
+
+// What the program asked and started, in order.
+struct Asked {
+  std::vector<AskedBox> boxes;
+  std::vector<ShownMenu> menus;
+  std::vector<std::wstring> browse_titles;
+  // What the browser's callback showed for its selection: status text and
+  // whether OK was enabled.
+  std::vector<std::pair<std::wstring, bool>> browse_selections;
+  std::vector<ShellDelete> deletes;
+  std::vector<std::wstring> documents;  // opened with their associated program
+  std::vector<std::wstring> starts;     // command lines started without waiting
+};
+
+// How the fakes answer; each queue falls back to its default when empty.
+struct Answers {
+  std::deque<int> boxes;          // default IDOK
+  std::deque<UINT> menu_choices;  // default 0 (nothing chosen)
+  std::wstring browse_choice;     // a folder path; empty: cancelled
+  bool browse_virtual_first = false;  // the selection passes a folder without a path first
+  // Acts on a modal dialog inside its real modal loop and ends it (by a
+  // command); without one, dialogs are cancelled.
+  std::function<void(HWND dialog)> dialog;
+  // Before the shell's delete runs (for real, without any window of its own).
+  std::function<void()> before_delete;
+};
+
+extern Asked g_asked;
+extern Answers g_answers;
+
+struct FrontOptions {
+  std::optional<std::string> ini;        // moxwin.ini bytes; nullopt: no file
+  bool ini_read_only = false;
+  std::optional<std::string> list_txt;   // LIST.TXT bytes in the working folder
+  std::wstring command_line = L"moxwin.exe";
+  // Runs in the working folder before the window is created.
+  std::function<void(const TempDir& folder)> prepare;
+};
+
+// One front end: a scratch working folder (the current folder while it
+// lives), its settings file beside, and the window.
+class Front {
+ public:
+  explicit Front(const FrontOptions& options = {});
+  ~Front();
+  Front(const Front&) = delete;
+  Front& operator=(const Front&) = delete;
+
+  TempDir dir{L"front"};
+  std::wstring ini_path;
+  HWND window = nullptr;
+
+  std::wstring operator/(const std::wstring& name) const { return dir / name; }
+  void command(int id) const { SendMessageW(window, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+  // Runs the window's pending messages the way the message loop does.
+  void pump() const;
+  std::wstring status() const;
+  std::wstring control_text(int id) const;
+  // Writes DLIST.TXT (its lines as given, UTF-16LE) and LIST5.TXT with the
+  // file count, then finishes a search run as if MOX.BAT had written them.
+  void finish_search(const std::wstring& dlist, long files);
+  // Closes the window by the given command (or WM_CLOSE when 0), pumps and
+  // saves as the program does at exit; returns the quit code.
+  int close(int command = 0);
+
+ private:
+  std::wstring previous_folder_;
+  bool closed_ = false;
+};
+
+// The result list as the user sees it: one text per column of every row;
+// "x" for a checked row and "." for an unchecked one; "s" for a selected row.
+std::vector<std::vector<std::wstring>> result_texts(HWND window);
+std::wstring result_column(HWND window, int column);  // the rows' texts joined by "|"
+std::string result_checks(HWND window);
+std::string result_selection(HWND window);
+// Sets the check boxes ("x") and the selection ("s") of the first rows.
+void set_result_checks(HWND window, const std::string& checks);
+void set_result_selection(HWND window, const std::string& selection);
+
+// A dated list line for a path: time and size as the comparer writes them
+// (the front end reads both from the file system).
+std::wstring dated_line(const std::wstring& path);
+
+// Kills the test program when a test hangs in a modal loop.
+void start_watchdog(DWORD milliseconds);
+
+}  // namespace mox::test
