@@ -1,0 +1,171 @@
+#include "moxwin/results/result_list.h"
+
+#include <cwchar>
+
+#include "moxwin/resource.h"
+#include "moxwin/results/sort_commands.h"
+#include "moxwin/shell/app.h"
+#include "moxwin/shell/controls.h"
+#include "moxwin/shell/menus.h"
+#include "moxwin/shell/messages.h"
+#include "moxwin/shell/numbers.h"
+
+namespace mox::results {
+
+using shell::g_app;
+
+namespace {
+
+constexpr int kDateTextCap = 60;
+
+int default_width(int column, int client_width) {
+  if (column == 0) return client_width >= 360 ? client_width - 468 : 45;
+  return column == 6 ? 90 : 45;
+}
+
+shell::ListView result_list(HWND window) { return shell::ListView(window, IDC_RESULT_LIST); }
+
+void insert_row(const shell::ListView& list, const Row& row, int position) {
+  int item = list.insert(position, row.path, row.storage_index);
+  if (item < 0) return;
+  for (int column = 1; column < kColumnCount; ++column) list.set_item_text(item, column, column_text(row, column).c_str());
+  if (row.checked) list.set_checked(item, true);
+  if (row.selected) list.set_selected(item, true);
+}
+
+// Fills the control from the display order, with redraw off: a list drawn
+// item by item takes minutes for thousands of rows.
+void fill(HWND window) {
+  shell::ListView list = result_list(window);
+  list.set_redraw(false);
+  list.clear();
+  const Model& model = g_app.model;
+  for (int position = 0; position < model.count(); ++position) insert_row(list, model.rows[model.order[position]], position);
+  list.set_redraw(true);
+  InvalidateRect(list.handle(), nullptr, TRUE);
+}
+
+LRESULT custom_draw(NMLVCUSTOMDRAW* draw) {
+  switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: {
+      int position = static_cast<int>(draw->nmcd.dwItemSpec);
+      if (position >= 0 && position < g_app.model.count())
+        draw->clrTextBk = background_colour(g_app.model, position, g_app.colours);
+      return CDRF_NEWFONT;
+    }
+  }
+  return CDRF_DODEFAULT;
+}
+
+}  // namespace
+
+std::wstring date_text(int64_t file_time) {
+  if (file_time == shell::kUnknown) return {};
+  SYSTEMTIME local;
+  wchar_t text[kDateTextCap];
+  if (!shell::local_time(file_time, &local)) return L"date time format error";
+  int date = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, text, kDateTextCap);
+  if (date == 0 || date >= kDateTextCap - 1) return L"date time format error";
+  text[date - 1] = L' ';
+  if (GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &local, nullptr, text + date, kDateTextCap - date) == 0)
+    return L"date time format error";
+  return text;
+}
+
+std::wstring column_text(const Row& row, int column) {
+  wchar_t text[64];
+  switch (column) {
+    case 0: return row.path;
+    case 1: std::swprintf(text, 64, L"%d", row.id); return text;
+    case 2: std::swprintf(text, 64, L"%d", row.group); return text;
+    case 3: return row.found && row.size >= 0 ? shell::grouped(row.size) : std::wstring();
+    case 4: return row.found ? date_text(row.time) : std::wstring();
+    case 5: return row.folder;
+    case 6: return row.name;
+    case 7: return row.extension;
+    case 8: return row.attribute;
+    case 9:
+      std::swprintf(text, 64, L"%d %u %08x:%08x:%08x", row.link, row.identity.links, row.identity.volume_serial,
+                    row.identity.index_high, row.identity.index_low);
+      return text;
+  }
+  return {};
+}
+
+namespace list {
+
+void create_columns(HWND window, const shell::ColumnRecord& saved) {
+  shell::ListView list = result_list(window);
+  int client = list.client_width();
+  for (int column = 0; column < kColumnCount; ++column) {
+    int format = column >= 1 && column <= 3 ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    int width = saved.width[column] > 0 ? saved.width[column] : default_width(column, client);
+    list.insert_column(column, shell::text(IDS_COLUMN_FIRST + column), format, width);
+  }
+  list.add_extended_style(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_INFOTIP |
+                          LVS_EX_LABELTIP);
+  if (saved.order_known) list.set_column_order(kColumnCount, saved.order);
+  shell::Header(list.header()).set_image_list(g_app.header_images);
+  reset_header_images(window);
+}
+
+void fill_storage_order(HWND window) {
+  reset_order(g_app.model);
+  compute_parity(g_app.model);
+  g_app.model.colouring = Colouring::natural_ascending;
+  fill(window);
+}
+
+void fill_display_order(HWND window) { fill(window); }
+
+void reset_header_images(HWND window) {
+  shell::Header header(result_list(window).header());
+  for (int i = 0; i < header.count(); ++i) header.set_image(i, g_app.header_base);
+}
+
+ListItems items(HWND window) {
+  shell::ListView list = result_list(window);
+  ListItems result(static_cast<size_t>(list.count()));
+  for (int i = 0; i < static_cast<int>(result.size()); ++i) {
+    result[i].row = static_cast<int>(list.data(i));
+    result[i].checked = list.checked(i);
+    result[i].selected = list.selected(i);
+  }
+  return result;
+}
+
+void write_items(HWND window, const ListItems& before, const ListItems& after) {
+  shell::ListView list = result_list(window);
+  for (size_t i = 0; i < after.size() && i < before.size(); ++i) {
+    int item = static_cast<int>(i);
+    if (after[i].checked != before[i].checked) list.set_checked(item, after[i].checked);
+    if (after[i].selected != before[i].selected) list.set_selected(item, after[i].selected);
+  }
+}
+
+void record_columns(HWND window, shell::ColumnRecord* columns) {
+  shell::ListView list = result_list(window);
+  if (!list.handle()) return;
+  for (int column = 0; column < kColumnCount; ++column) columns->width[column] = list.column_width(column);
+  columns->order_known = list.column_order(kColumnCount, columns->order);
+}
+
+LRESULT notify(HWND window, NMHDR* header) {
+  switch (header->code) {
+    case NM_CUSTOMDRAW:
+      return custom_draw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+    case LVN_COLUMNCLICK:
+      commands::column_click(window, reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+      return 1;
+    case NM_RCLICK:
+      shell::show_results_menu(window);
+      return 0;
+  }
+  return 0;
+}
+
+}  // namespace list
+
+}  // namespace mox::results

@@ -1,0 +1,177 @@
+// The result list in the window: a duplicate list loaded over real files and
+// read back as the user sees it.
+#include "moxwin/results/result_list.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "moxwin/resource.h"
+#include "moxwin/results/file_identity.h"
+#include "moxwin/shell/app.h"
+#include "moxwin/shell/window_harness.h"
+
+namespace mox::results {
+namespace {
+
+using test::dated_line;
+using test::Front;
+using test::FrontOptions;
+
+// Colour of a row through the window's own custom-draw answer.
+uint32_t background_of(HWND window, int position) {
+  NMLVCUSTOMDRAW draw{};
+  draw.nmcd.hdr.hwndFrom = GetDlgItem(window, IDC_RESULT_LIST);
+  draw.nmcd.hdr.idFrom = IDC_RESULT_LIST;
+  draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+  draw.nmcd.dwDrawStage = CDDS_PREPAINT;
+  SendMessageW(window, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&draw));
+  EXPECT_EQ(GetWindowLongPtrW(window, DWLP_MSGRESULT), CDRF_NOTIFYITEMDRAW);
+  draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+  draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(position);
+  SendMessageW(window, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&draw));
+  return draw.clrTextBk;
+}
+
+std::wstring identity_text(const std::wstring& path, int link) {
+  FileIdentity id;
+  EXPECT_TRUE(identity_by_handle_information(path.c_str(), &id));
+  wchar_t text[64];
+  swprintf(text, 64, L"%d %u %08x:%08x:%08x", link, id.links, id.volume_serial, id.index_high, id.index_low);
+  return text;
+}
+
+TEST(ResultList, LoadedRowsShowTheFilesAsTheyAreNow) {
+  Front front;
+  test::make_dir(front / L"Sub");
+  test::write_file(front / L"Sub\\copy.txt", std::string(1234567, 'a'));
+  test::write_file(front / L"one.txt", std::string(1234567, 'a'));
+  test::write_file(front / L"noext", "bb");
+  ASSERT_TRUE(CreateHardLinkW((front / L"link").c_str(), (front / L"noext").c_str(), nullptr));
+  test::write_file(front / L"Sub\\a.tar.gz", "bb");
+  std::wstring dlist = L"\uFEFF" + dated_line(front / L"Sub\\copy.txt") + L"\uFEFF" + dated_line(front / L"one.txt") +
+                       L"\r\n" + dated_line(front / L"noext") + dated_line(front / L"link") +
+                       dated_line(front / L"Sub\\a.tar.gz") + L"\r\n\r\n" + dated_line(front / L"gone.txt") +
+                       dated_line(front / L"one.txt") + L"\r\n";
+  front.finish_search(dlist, 7);
+  auto rows = test::result_texts(front.window);
+  ASSERT_EQ(rows.size(), 7u);
+  EXPECT_EQ(rows[0][0], front / L"Sub\\copy.txt");
+  EXPECT_EQ(test::result_column(front.window, 1), L"1|2|3|4|5|6|7");
+  EXPECT_EQ(test::result_column(front.window, 2), L"1|1|2|2|2|4|4");  // two empty lines: 2 skipped to 4
+  EXPECT_EQ(rows[0][3], L"1,234,567");
+  EXPECT_EQ(rows[2][3], L"2");
+  EXPECT_EQ(rows[0][5], front / L"Sub");
+  EXPECT_EQ(rows[0][6], L"copy.txt");
+  EXPECT_EQ(rows[0][7], L"txt");
+  EXPECT_EQ(rows[2][7], L"");
+  EXPECT_EQ(rows[4][7], L"gz");
+  // The time is the file's, not the line's.
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  GetFileAttributesExW((front / L"one.txt").c_str(), GetFileExInfoStandard, &data);
+  int64_t written = static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                         data.ftLastWriteTime.dwLowDateTime);
+  EXPECT_EQ(rows[1][4], date_text(written));
+  EXPECT_EQ(rows[1][4].find(L"1999"), std::wstring::npos);
+  // Hard links are one file: Link 2 and the same identity; a copy is Link 1.
+  EXPECT_EQ(rows[2][9], identity_text(front / L"noext", 2));
+  EXPECT_EQ(rows[3][9], identity_text(front / L"noext", 2));
+  EXPECT_EQ(rows[4][9], identity_text(front / L"Sub\\a.tar.gz", 1));
+  EXPECT_EQ(rows[0][9], identity_text(front / L"Sub\\copy.txt", 1));
+  // A file that is gone shows no size, time or letters, and no identity.
+  EXPECT_EQ(rows[5][3] + rows[5][4] + rows[5][8], L"");
+  EXPECT_EQ(rows[5][9], L"1 0 00000000:00000000:00000000");
+
+  EXPECT_EQ(test::result_checks(front.window), ".......");
+  EXPECT_EQ(front.control_text(IDC_MARK_LABEL), L"  A");
+  EXPECT_EQ(front.status().rfind(L"検索時間 0 秒  ファイル数 7  グループ数 1 現在のファイル数 7", 0), 0u)
+      << test::to_utf8(front.status());
+  EXPECT_EQ(GetFocus(), GetDlgItem(front.window, IDC_SORT));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(front.window, IDC_RESULT_LIST)));
+}
+
+TEST(ResultList, CapacityComesFromTheCountFile) {
+  Front front;
+  test::write_file(front / L"a", "1");
+  std::wstring dlist = dated_line(front / L"a") + dated_line(front / L"a") + L"\r\n" + dated_line(front / L"a");
+  front.finish_search(dlist, 0);
+  EXPECT_EQ(test::result_texts(front.window).size(), 0u);
+  front.finish_search(dlist, 2);
+  EXPECT_EQ(test::result_texts(front.window).size(), 2u);
+  front.finish_search(dlist, -7);
+  EXPECT_EQ(test::result_texts(front.window).size(), 0u);
+}
+
+TEST(ResultList, ColoursFollowTheGroups) {
+  FrontOptions options;
+  options.ini = "[Window]\r\nR1=1\r\nG1=1\r\nB1=1\r\nR2=2\r\nG2=2\r\nB2=2\r\nR3=3\r\nG3=3\r\nB3=3\r\nR4=4\r\nG4=4\r\nB4=4\r\n";
+  Front front(options);
+  test::write_file(front / L"a", "1");
+  front.finish_search(dated_line(front / L"a") + dated_line(front / L"a") + L"\r\n" + dated_line(front / L"a") +
+                          L"\r\n" + dated_line(front / L"a"),
+                      4);
+  std::vector<uint32_t> colours;
+  for (int p = 0; p < 4; ++p) colours.push_back(background_of(front.window, p));
+  EXPECT_EQ(colours, (std::vector<uint32_t>{RGB(1, 1, 1), RGB(1, 1, 1), RGB(2, 2, 2), RGB(1, 1, 1)}));
+}
+
+TEST(ResultList, ColumnsTakeTheirSavedWidthsAndOrder) {
+  {
+    Front front;
+    HWND list = GetDlgItem(front.window, IDC_RESULT_LIST);
+    const wchar_t* titles[] = {L"パス名", L"ID", L"グループ", L"サイズ", L"更新日時",
+                               L"フォルダ", L"名前", L"拡張子", L"属性", L"リンク"};
+    for (int column = 0; column < 10; ++column) {
+      wchar_t title[64] = L"";
+      LVCOLUMNW info{};
+      info.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
+      info.pszText = title;
+      info.cchTextMax = 64;
+      ListView_GetColumn(list, column, &info);
+      EXPECT_STREQ(title, titles[column]);
+      EXPECT_EQ(info.fmt & LVCFMT_JUSTIFYMASK, column >= 1 && column <= 3 ? LVCFMT_RIGHT : LVCFMT_LEFT) << column;
+      if (column > 0) EXPECT_EQ(info.cx, column == 6 ? 90 : 45) << column;
+    }
+    DWORD styles = ListView_GetExtendedListViewStyle(list);
+    EXPECT_EQ(styles & (LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_INFOTIP | LVS_EX_LABELTIP),
+              static_cast<DWORD>(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_INFOTIP |
+                                 LVS_EX_LABELTIP));
+    HWND header = ListView_GetHeader(list);
+    HDITEMW item{};
+    item.mask = HDI_IMAGE | HDI_FORMAT;
+    Header_GetItem(header, 4, &item);
+    EXPECT_EQ(item.iImage, shell::g_app.header_base);
+    EXPECT_TRUE(item.fmt & HDF_BITMAP_ON_RIGHT);
+  }
+  FrontOptions options;
+  options.ini = "[Window]\r\ncolumn0=300\r\ncolumn6=0\r\ncolumn9=77\r\norder=JABCDEFGHI\r\n";
+  Front front(options);
+  HWND list = GetDlgItem(front.window, IDC_RESULT_LIST);
+  EXPECT_EQ(ListView_GetColumnWidth(list, 0), 300);
+  EXPECT_EQ(ListView_GetColumnWidth(list, 6), 90);
+  EXPECT_EQ(ListView_GetColumnWidth(list, 9), 77);
+  int order[10];
+  ListView_GetColumnOrderArray(list, 10, order);
+  EXPECT_EQ(order[0], 9);
+  EXPECT_EQ(order[1], 0);
+  front.close(IDC_CLOSE);
+  EXPECT_NE(test::read_file(front.ini_path).find("order=JABCDEFGHI"), std::string::npos);
+}
+
+TEST(ResultList, DateTexts) {
+  EXPECT_EQ(date_text(shell::kUnknown), L"");
+  SYSTEMTIME noon = {2024, 2, 0, 29, 12, 0, 0, 0};
+  FILETIME local_file, utc;
+  SystemTimeToFileTime(&noon, &local_file);
+  LocalFileTimeToFileTime(&local_file, &utc);
+  int64_t time = static_cast<int64_t>((static_cast<uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime);
+  std::wstring text = date_text(time);
+  EXPECT_NE(text.find(L"2024"), std::wstring::npos) << test::to_utf8(text);
+  EXPECT_NE(text.find(L"29"), std::wstring::npos) << test::to_utf8(text);
+  // A time no calendar can hold is never shown as a date.
+  EXPECT_EQ(date_text(-2), L"date time format error");
+}
+
+}  // namespace
+}  // namespace mox::results

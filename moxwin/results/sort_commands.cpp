@@ -1,0 +1,150 @@
+#include "moxwin/results/sort_commands.h"
+
+#include <commctrl.h>
+
+#include "moxwin/resource.h"
+#include "moxwin/results/checking.h"
+#include "moxwin/results/result_list.h"
+#include "moxwin/results/sorting.h"
+#include "moxwin/shell/app.h"
+#include "moxwin/shell/controls.h"
+#include "moxwin/shell/messages.h"
+#include "moxwin/shell/modal.h"
+#include "moxwin/shell/settings.h"
+
+namespace mox::results::commands {
+
+using shell::g_app;
+
+namespace {
+
+shell::ListView result_list(HWND window) { return shell::ListView(window, IDC_RESULT_LIST); }
+
+struct ColumnSort {
+  int column;
+  int direction;
+};
+
+int CALLBACK compare_items(LPARAM a, LPARAM b, LPARAM parameter) {
+  const ColumnSort* sort = reinterpret_cast<const ColumnSort*>(parameter);
+  const std::vector<Row>& rows = g_app.model.rows;
+  return compare_rows(sort->column, rows[static_cast<size_t>(a)], rows[static_cast<size_t>(b)], sort->direction);
+}
+
+void clear_directions() {
+  for (int& direction : g_app.column_direction) direction = 0;
+}
+
+// The display order as the control shows it now.
+void take_item_order(HWND window) {
+  shell::ListView list = result_list(window);
+  for (int i = 0; i < list.count() && i < g_app.model.count(); ++i)
+    g_app.model.order[static_cast<size_t>(i)] = static_cast<int>(list.data(i));
+}
+
+INT_PTR CALLBACK sort_procedure(HWND dialog, UINT message, WPARAM w, LPARAM l) {
+  SortSettings* settings = reinterpret_cast<SortSettings*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  switch (message) {
+    case WM_INITDIALOG: {
+      SetWindowLongPtrW(dialog, DWLP_USER, l);
+      settings = reinterpret_cast<SortSettings*>(l);
+      HICON icon = static_cast<HICON>(LoadImageW(g_app.instance, MAKEINTRESOURCEW(IDI_MOXWIN), IMAGE_ICON,
+                                                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                 LR_SHARED));
+      SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+      SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+      for (int row = 0; row < kKeyRows; ++row) {
+        shell::ComboBox keys(dialog, IDC_SORT_KEY1 + row);
+        for (int key = 0; key < kKeyCount; ++key) keys.add(shell::text(IDS_SORT_KEY_FIRST + key));
+        keys.select(settings->key[row]);
+        int ascending = IDC_SORT_ASCENDING1 + 2 * row;
+        CheckRadioButton(dialog, ascending, ascending + 1,
+                         settings->direction[row] == kDescending ? ascending + 1 : ascending);
+      }
+      return TRUE;
+    }
+    case WM_COMMAND:
+      switch (LOWORD(w)) {
+        case IDOK:
+          for (int row = 0; row < kKeyRows; ++row) {
+            int key = shell::ComboBox(dialog, IDC_SORT_KEY1 + row).selection();
+            settings->key[row] = key == CB_ERR ? 0 : key;
+            bool ascending = IsDlgButtonChecked(dialog, IDC_SORT_ASCENDING1 + 2 * row) == BST_CHECKED;
+            settings->direction[row] = ascending ? kAscending : kDescending;
+          }
+          EndDialog(dialog, 1);
+          return TRUE;
+        case IDCANCEL:
+        case IDM_SORT_CLOSE:
+        case IDC_CLOSE:
+          EndDialog(dialog, 0);
+          return TRUE;
+      }
+      break;
+    case WM_CLOSE:
+      EndDialog(dialog, 0);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+void sort_display_order(HWND window, const SortKey* keys, int key_count) {
+  Model& model = g_app.model;
+  g_app.model.colouring = colouring_for(keys[0].key, keys[0].direction);
+  int* order = model.order.data();
+  multi_key_sort(model, keys, key_count, order, order + model.count());
+  compute_position_colours(model, g_app.colours);
+  shell::ListView list = result_list(window);
+  list.show(SW_HIDE);
+  list::fill_display_order(window);
+  list.show(SW_SHOWNA);
+  wchar_t saved[2 * kKeyRows + 1];
+  format_sort_keys(g_app.sort, saved);
+  shell::settings_write(L"history0", L"sort0", saved);
+}
+
+}  // namespace
+
+void column_click(HWND window, int column) {
+  if (column < 0 || column >= kColumnCount) return;
+  int direction = g_app.column_direction[column] == kAscending ? kDescending : kAscending;
+  clear_directions();
+  g_app.column_direction[column] = direction;
+  shell::ListView list = result_list(window);
+  shell::Header header(list.header());
+  for (int i = 0; i < header.count(); ++i)
+    header.set_image(i, g_app.header_base + (i == column ? direction : 0));
+  g_app.model.colouring = colouring_for(column + 1, direction);
+  ColumnSort sort = {column, direction};
+  list.sort(compare_items, reinterpret_cast<LPARAM>(&sort));
+  take_item_order(window);
+  compute_position_colours(g_app.model, g_app.colours);
+  InvalidateRect(list.handle(), nullptr, TRUE);
+}
+
+int sort_dialog(HWND window) {
+  INT_PTR result = shell::g_modal.dialog_box(g_app.instance, IDD_DIALOGSORT, window, sort_procedure,
+                                             reinterpret_cast<LPARAM>(&g_app.sort));
+  if (result == -1) {
+    shell::report_system_error(L"DialogBox(,IDD_DIALOGSORT,) error=%d ", static_cast<int>(GetLastError()));
+    return -1;
+  }
+  if (result != 1) return 0;
+  list::reset_header_images(window);
+  SortKey keys[kKeyRows];
+  int key_count = chosen_keys(g_app.sort, keys);
+  take_check_snapshot(g_app.model, list::items(window));
+  // With nothing to sort, the list keeps its colours.
+  if (key_count > 0 && g_app.model.count() >= 2) sort_display_order(window, keys, key_count);
+  clear_directions();
+  list::reset_header_images(window);
+  return 0;
+}
+
+void reset_sort_state(HWND window) {
+  clear_directions();
+  g_app.model.colouring = Colouring::natural_ascending;
+  list::reset_header_images(window);
+}
+
+}  // namespace mox::results::commands
