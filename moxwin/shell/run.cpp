@@ -1,0 +1,342 @@
+#include "moxwin/shell/run.h"
+
+#include <cerrno>
+#include <cwchar>
+#include <cwctype>
+#include <memory>
+
+#include "common/lines.h"
+#include "common/size_syntax.h"
+#include "moxwin/resource.h"
+#include "moxwin/results/check_commands.h"
+#include "moxwin/results/file_identity.h"
+#include "moxwin/results/result_list.h"
+#include "moxwin/shell/app.h"
+#include "moxwin/shell/controls.h"
+#include "moxwin/shell/folder_list.h"
+#include "moxwin/shell/format.h"
+#include "moxwin/shell/messages.h"
+#include "moxwin/shell/numbers.h"
+#include "moxwin/shell/process.h"
+#include "moxwin/shell/settings.h"
+
+namespace mox::shell {
+
+namespace {
+
+constexpr DWORD kCannotRun = 255;  // a child that could not be started or observed
+constexpr int kCountLineCap = 512;  // LIST5.TXT lines: 511 characters
+
+void append_utf16(std::string& bytes, const std::wstring& text) {
+  for (wchar_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>((c >> 8) & 0xFF);
+  }
+}
+
+bool begins_with_mox(const std::wstring& line) { return line.size() >= 3 && _wcsnicmp(line.c_str(), L"mox", 3) == 0; }
+
+void set_status(HWND window, const std::wstring& text) { Control(window, IDC_STATUS).set_text(text.c_str()); }
+
+// The box's whole text: a cut text would be another filter.
+std::wstring box_text(HWND window, int id) {
+  HWND box = GetDlgItem(window, id);
+  return Control(box).text(GetWindowTextLengthW(box) + 1);
+}
+
+// Stores the text as the box's last value and offers it in its list.
+std::wstring remember_box(HWND window, int id, const wchar_t* key) {
+  std::wstring value = box_text(window, id);
+  settings_write(L"history0", key, value.c_str());
+  if (!value.empty()) ComboBox(window, id).insert_at_top_unless_present(value.c_str());
+  return value;
+}
+
+void move_to_top(HWND window, const std::wstring& line) {
+  ComboBox programs(window, IDC_PROGRAM);
+  int index = programs.find_exact(line.c_str());
+  if (index == 0) return;
+  if (index != CB_ERR) programs.remove(index);
+  programs.insert(0, line.c_str());
+  if (index != CB_ERR) programs.set_text(line.c_str());
+}
+
+bool write_file(const wchar_t* name, const std::string& bytes, int* error_number) {
+  FILE* file = _wfopen(name, L"wb");
+  if (!file) {
+    *error_number = errno;
+    return false;
+  }
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+  return true;
+}
+
+void write_config(const std::wstring& path, const wchar_t* section, const wchar_t* key, const std::wstring& value) {
+  WritePrivateProfileStringW(section, key, value.c_str(), path.c_str());
+}
+
+void write_filters(HWND window) {
+  wchar_t folder[kProgramLineCap] = L"";
+  GetCurrentDirectoryW(kProgramLineCap, folder);
+  std::wstring config = format_text(kCommandCap, L"%s\\config.ini", folder);
+  wchar_t number[24];
+  std::swprintf(number, 24, L"%lld", static_cast<long long>(minimum_size(remember_box(window, IDC_MIN, L"min0").c_str())));
+  write_config(config, L"exclude", L"min", number);
+  std::swprintf(number, 24, L"%lld", static_cast<long long>(maximum_size(remember_box(window, IDC_MAX, L"max0").c_str())));
+  write_config(config, L"exclude", L"max", number);
+  write_config(config, L"exclude", L"attribute", remember_box(window, IDC_ATTRIBUTE, L"attribute0"));
+  // Copies, since the next read reuses the settings buffer.
+  std::wstring buffer = settings_read(L"Options", L"buffer");
+  write_config(config, L"Options", L"buffer", buffer);
+  std::wstring files = settings_read(L"Options", L"files");
+  write_config(config, L"Options", L"files", files);
+}
+
+struct Launch {
+  bool running = false;  // the child is still running: its handles are kept
+  DWORD exit_code = kCannotRun;
+};
+
+// COMSPEC, or "" when it is unset (the start then fails).
+std::wstring interpreter() {
+  DWORD length = GetEnvironmentVariableW(L"COMSPEC", nullptr, 0);
+  std::wstring value(length, L'\0');
+  if (length == 0 || GetEnvironmentVariableW(L"COMSPEC", value.data(), length) != length - 1) return {};
+  value.resize(length - 1);
+  return value;
+}
+
+Launch launch(RunState& run) {
+  std::wstring command;
+  if (!build_command(run.program_line.c_str(), interpreter().c_str(), &command)) return {};
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  GetStartupInfoW(&startup);
+  PROCESS_INFORMATION child{};
+  if (!CreateProcessW(nullptr, command.data(), &inheritable, &inheritable, TRUE,
+                      CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &child))
+    return {};
+  Launch result;
+  DWORD waited = WaitForSingleObject(child.hProcess, 1000);
+  if (waited == WAIT_TIMEOUT) {
+    run.process = child.hProcess;
+    run.thread = child.hThread;
+    result.running = true;
+    return result;
+  }
+  if (waited == WAIT_OBJECT_0 && !GetExitCodeProcess(child.hProcess, &result.exit_code)) result.exit_code = kCannotRun;
+  CloseHandle(child.hThread);
+  CloseHandle(child.hProcess);
+  return result;
+}
+
+// Whether the running child has ended; its exit code then.
+bool child_ended(RunState& run, DWORD* exit_code) {
+  DWORD waited = WaitForSingleObject(run.process, 200);
+  if (waited == WAIT_TIMEOUT) return false;
+  *exit_code = kCannotRun;
+  if (waited == WAIT_OBJECT_0 && !GetExitCodeProcess(run.process, exit_code)) *exit_code = kCannotRun;
+  CloseHandle(run.thread);
+  CloseHandle(run.process);
+  run.thread = run.process = nullptr;
+  return true;
+}
+
+void load_results(HWND window) {
+  RunState& run = g_app.run;
+  run.end_time = current_time();
+  long files = 0, groups = 0;
+  if (FILE* counts = _wfopen(text(IDS_COUNT_FILE), L"rb")) {
+    read_counts(counts, &files, &groups);
+    std::fclose(counts);
+  }
+  run.last_seconds = (run.end_time - run.start_time) / 10000000;
+  run.last_files = files;
+  run.last_groups = groups;
+  set_status(window, format_text(kMessageTextCap, text(IDS_SUMMARY), grouped(run.last_seconds).c_str(),
+                                 grouped(files).c_str(), grouped(groups).c_str(), grouped(files).c_str()));
+  results::release(g_app.model);
+  if (Button(window, IDC_EDITOR).checked()) g_programs.open_document(text(IDS_DLIST_FILE));
+  results::SystemFileFacts facts;
+  results::LoadOutcome loaded = results::load_file(g_app.model, text(IDS_DLIST_FILE), files > 0 ? files : 0, facts);
+  if (loaded.out_of_memory)
+    set_status(window, format_text(kMessageTextCap, text(IDS_LOAD_NO_MEMORY), grouped(g_app.model.count() + 1).c_str()));
+  results::commands::reset_mark(window);
+}
+
+}  // namespace
+
+bool uses_interpreter(const wchar_t* line) {
+  const wchar_t* end = std::wcschr(line, L' ');
+  if (!end) end = line + std::wcslen(line);
+  for (const wchar_t* p = line; p + 4 <= end; ++p) {
+    if (p[0] == L'.' && std::towupper(p[1]) == L'B' && std::towupper(p[2]) == L'A' && std::towupper(p[3]) == L'T' &&
+        p + 4 == end)
+      return true;
+  }
+  return false;
+}
+
+bool build_command(const wchar_t* line, const wchar_t* interpreter, std::wstring* command) {
+  *command = uses_interpreter(line) ? L"\"" + std::wstring(interpreter) + L"\" /c " + line : std::wstring(line);
+  return command->size() < static_cast<size_t>(kCommandCap);
+}
+
+std::string exclusion_file_bytes(const std::wstring& patterns) {
+  std::string bytes;
+  append_utf16(bytes, L"\uFEFF");
+  for (size_t start = 0;;) {
+    size_t bar = patterns.find(L'|', start);
+    append_utf16(bytes, patterns.substr(start, bar == std::wstring::npos ? bar : bar - start) + L"\r\n");
+    if (bar == std::wstring::npos) break;
+    start = bar + 1;
+  }
+  return bytes;
+}
+
+int64_t minimum_size(const wchar_t* text) {
+  long long size;
+  return parse_size(text, &size) ? size : 0;
+}
+
+int64_t maximum_size(const wchar_t* text) {
+  long long size;
+  return parse_size(text, &size) ? size : INT64_MAX;
+}
+
+void read_counts(FILE* file, long* files, long* groups) {
+  auto reader = std::make_unique<LineReader>();
+  line_reader_init(*reader, file);
+  wchar_t line[kCountLineCap];
+  *files = *groups = 0;
+  for (long* count : {files, groups}) {
+    if (read_wide_line(*reader, line, kCountLineCap) < 0) return;
+    clean_line(line);
+    *count = std::wcstol(line, nullptr, 10);
+  }
+}
+
+void finish_run(HWND window, DWORD exit_code) {
+  RunState& run = g_app.run;
+  // Check boxes changed during the run survive the refill below.
+  results::take_check_snapshot(g_app.model, results::list::items(window));
+  if (exit_code != 0)
+    set_status(window, format_text(kMessageTextCap, text(IDS_RUN_FAILED), static_cast<int>(exit_code)));
+  else if (run.program_line.compare(0, 5, L"view ") != 0)
+    load_results(window);
+  for (int id : {IDC_FOLDER_LIST, IDC_ADD_FOLDER, IDC_REMOVE_FOLDER, IDC_EXCLUDE, IDC_PROGRAM, IDC_MIN, IDC_MAX,
+                 IDC_ATTRIBUTE, IDC_EDITOR, IDC_START, IDC_SORT, IDC_CONFIRM, IDC_ERASE, IDC_MARK, IDC_EDIT_MENU,
+                 IDC_RESULT_LIST})
+    Control(window, id).enable(true);
+  results::list::reset_header_images(window);
+  ListView list(window, IDC_RESULT_LIST);
+  list.show(SW_HIDE);
+  results::list::fill_storage_order(window);
+  list.show(SW_SHOWNA);
+  SetCursor(run.previous_cursor);
+  SetFocus(window);
+  SetFocus(GetDlgItem(window, IDC_SORT));
+}
+
+bool take_folder_lock() {
+  wchar_t name[kProgramLineCap] = L"";
+  DWORD length = GetCurrentDirectoryW(kProgramLineCap, name);
+  if (length == 0 || length >= static_cast<DWORD>(kProgramLineCap)) return true;
+  for (wchar_t* p = name; *p; ++p)
+    if (*p == L'\\') *p = L'/';
+  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, name);
+  if (event && GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(event);
+    return false;
+  }
+  g_app.folder_lock = event;
+  return true;
+}
+
+void release_folder_lock() {
+  if (g_app.folder_lock) CloseHandle(g_app.folder_lock);
+  g_app.folder_lock = nullptr;
+}
+
+void ensure_count_file() {
+  const wchar_t* name = text(IDS_COUNT_FILE);
+  if (FILE* file = _wfopen(name, L"rb")) {
+    std::fclose(file);
+    return;
+  }
+  std::string zeros;
+  append_utf16(zeros, L"0\r\n0\r\n");
+  int error_number;
+  write_file(name, zeros, &error_number);
+}
+
+int start_run(HWND window) {
+  RunState& run = g_app.run;
+  std::wstring line = box_text(window, IDC_PROGRAM);
+  if (line.empty()) {
+    set_status(window, L"no program");
+    return -2;
+  }
+  std::wstring command;
+  if (line.size() > kProgramLineCap - 1 || !build_command(line.c_str(), interpreter().c_str(), &command)) {
+    // Refused before anything is written: a cut line would run another command.
+    set_status(window, format_text(kMessageTextCap, text(IDS_PROGRAM_TOO_LONG), static_cast<int>(line.size())));
+    return -3;
+  }
+  set_status(window, line);
+  move_to_top(window, line);
+  if (begins_with_mox(line)) settings_write(L"history0", L"program0", line.c_str());
+  std::wstring patterns = box_text(window, IDC_EXCLUDE);
+  settings_write(L"history0", L"exclude0", patterns.c_str());
+  if (!patterns.empty()) ComboBox(window, IDC_EXCLUDE).insert_at_top_unless_present(patterns.c_str());
+  int error_number = 0;
+  if (!write_file(text(IDS_EXCLUDE_FILE), exclusion_file_bytes(patterns), &error_number)) {
+    report_file_error(window, text(IDS_EXCLUDE_FILE), error_number);
+    return -1;
+  }
+  write_filters(window);
+  Control(window, IDC_START).enable(false);
+  Control(window, IDC_ERASE).enable(false);
+  run.previous_cursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  folder_list::save(window);
+  run.program_line = line;
+  run.start_time = current_time();
+  run.poll_interval = 50;
+  run.wait_state = 0;
+  run.pending = true;
+  return 0;
+}
+
+int wait_loop(HWND window, MSG* message) {
+  RunState& run = g_app.run;
+  for (;;) {
+    while (PeekMessageW(message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message->message == WM_QUIT) return 2;
+      TranslateMessage(message);
+      DispatchMessageW(message);
+    }
+    DWORD exit_code = kCannotRun;
+    bool finished = true;
+    if (run.wait_state == 0 || run.wait_state == 1) {
+      run.wait_state = 1;
+      Launch launched = launch(run);
+      if (launched.running) {
+        run.wait_state = 2;
+        finished = false;
+      }
+      exit_code = launched.exit_code;
+    } else if (run.wait_state == 2) {
+      finished = child_ended(run, &exit_code);
+    }
+    if (finished) {
+      run.wait_state = 0;
+      finish_run(window, exit_code);
+      return 0;
+    }
+    Sleep(static_cast<DWORD>(run.poll_interval));
+  }
+}
+
+}  // namespace mox::shell

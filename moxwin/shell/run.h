@@ -1,0 +1,74 @@
+// Running a program line: Start writes the user's choices into the working
+// folder and starts the line as a child process; the wait loop keeps the
+// window alive until it ends; finishing shows the summary and loads the list.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace mox::shell {
+
+constexpr int kProgramLineCap = 1032;  // a program line: 1,031 characters
+
+struct RunState {
+  bool pending = false;  // read by the message loop
+  int wait_state = 0;    // 0 not started, 1 starting, 2 running
+  std::wstring program_line;
+  DWORD exit_code = 0;
+  int64_t start_time = 0, end_time = 0;
+  HANDLE process = nullptr, thread = nullptr;  // a child that is still running
+  int poll_interval = 50;  // milliseconds
+  HCURSOR previous_cursor = nullptr;
+  // The last successful run, for the summary after a group confirmation.
+  int64_t last_seconds = 0;
+  long last_files = 0, last_groups = 0;
+};
+
+}  // namespace mox::shell
+
+namespace mox::shell {
+
+constexpr int kCommandCap = 2048;  // the command built for the interpreter
+
+// True when the line's first word ends in ".BAT" (any case): a batch script,
+// started through the command interpreter.
+bool uses_interpreter(const wchar_t* program_line);
+
+// The command to start: "\"COMSPEC\" /c LINE" for a script, else the line.
+// False when it would not fit in kCommandCap - 1 characters.
+bool build_command(const wchar_t* program_line, const wchar_t* interpreter, std::wstring* command);
+
+// XLIST.TXT: U+FEFF, then each "|"-separated pattern and CR LF.
+std::string exclusion_file_bytes(const std::wstring& patterns);
+
+// The size range for config.ini: an invalid or empty text gives 0 for the
+// minimum and the largest size for the maximum.
+int64_t minimum_size(const wchar_t* text);
+int64_t maximum_size(const wchar_t* text);
+
+// The file and group counts of LIST5.TXT's text (0 for a missing line).
+void read_counts(FILE* file, long* files, long* groups);
+
+// Takes the working-folder lock (a named event named after the current
+// folder); false when another instance holds it.
+bool take_folder_lock();
+void release_folder_lock();
+
+// LIST5.TXT with two zero counts when it cannot be read.
+void ensure_count_file();
+
+// 0 when a run is now pending, -1 when XLIST.TXT could not be created, -2 for
+// an empty program line (-3 for one too long to start).
+int start_run(HWND window);
+
+// Reports a run that ended with the exit code: the summary, the loaded list
+// (after a successful search), the enabled controls and the refilled list.
+void finish_run(HWND window, DWORD exit_code);
+
+// Runs while a run is pending: 2 when it removed a quit message (the program
+// ends; `message` holds it), 0 when the run has finished and been reported.
+int wait_loop(HWND window, MSG* message);
+
+}  // namespace mox::shell
