@@ -21,11 +21,12 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 set(MOX_LOCALE_western "C.UTF-8")
 set(MOX_LOCALE_japanese "ja_JP.UTF-8")
 
-# mox_add_gtest(<name> SOURCES ... [LIBS ...] [LOCALES western japanese] [DEPENDS prog...])
+# mox_add_gtest(<name> SOURCES ... [LIBS ...] [LOCALES western japanese] [DEPENDS prog...]
+#               [ENVIRONMENT VAR=value...])
 # One CTest test per GoogleTest program (a Wine start per test case would cost
 # seconds each); with LOCALES it runs once per locale, named <name>.<locale>.
 function(mox_add_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LOCALES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LOCALES;DEPENDS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
   if(T_DEPENDS)
@@ -43,8 +44,9 @@ function(mox_add_gtest name)
     endif()
     add_test(NAME ${tname} COMMAND ${name} --gtest_brief=1
              WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+    set(env "LC_ALL=${MOX_LOCALE_${loc}}" "LANG=${MOX_LOCALE_${loc}}" "MOX_LOCALE=${loc}" ${T_ENVIRONMENT})
     set_tests_properties(${tname} PROPERTIES
-      ENVIRONMENT "LC_ALL=${MOX_LOCALE_${loc}};LANG=${MOX_LOCALE_${loc}};MOX_LOCALE=${loc}"
+      ENVIRONMENT "${env}"
       TIMEOUT 600)
   endforeach()
 endfunction()
