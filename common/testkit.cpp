@@ -138,4 +138,16 @@ RunResult run(const std::wstring& program, const std::wstring& args, const std::
   return result;
 }
 
+void start_watchdog(unsigned long milliseconds) {
+  CreateThread(
+      nullptr, 0,
+      [](void* wait) -> DWORD {
+        Sleep(static_cast<DWORD>(reinterpret_cast<uintptr_t>(wait)));
+        std::fputs("watchdog: the test hung (a modal loop no one answered?)\n", stderr);
+        std::fflush(stderr);
+        ExitProcess(3);
+      },
+      reinterpret_cast<void*>(static_cast<uintptr_t>(milliseconds)), 0, nullptr);
+}
+
 }  // namespace mox::test

@@ -44,4 +44,8 @@ struct RunResult {
 RunResult run(const std::wstring& program, const std::wstring& args, const std::string& input = "",
               const std::wstring& cwd = L"", bool stdout_writable = true);
 
+// Ends the test program after the time, for a test that hangs (a modal box
+// no one answers, a child that never ends), so that a run never blocks CI.
+void start_watchdog(unsigned long milliseconds);
+
 }  // namespace mox::test

@@ -20,10 +20,6 @@ using shell::g_app;
 
 namespace {
 
-shell::ListView result_list(HWND window) { return shell::ListView(window, IDC_RESULT_LIST); }
-
-void set_status(HWND window, const std::wstring& text) { shell::Control(window, IDC_STATUS).set_text(text.c_str()); }
-
 // Message 459 with the count, and how many files the same-file rule kept.
 void report_checks(HWND window, const CheckOutcome& outcome) {
   std::wstring message =
@@ -31,12 +27,12 @@ void report_checks(HWND window, const CheckOutcome& outcome) {
   if (outcome.same_file_kept > 0)
     message += shell::format_text(shell::kMessageTextCap, shell::text(IDS_SAME_FILE_KEPT),
                                   shell::grouped(outcome.same_file_kept).c_str());
-  set_status(window, message);
+  shell::show_status(window, message);
 }
 
 void focus_if_selected(HWND window) {
-  shell::ListView list = result_list(window);
-  if (list.selected_count() > 0) list.focus();
+  shell::ListView result_view = list::control(window);
+  if (result_view.selected_count() > 0) result_view.focus();
 }
 
 // Runs an operation on the items and writes back what it changed.
@@ -58,24 +54,17 @@ CheckOutcome apply_check_state(HWND window, int operation) {
   return outcome;
 }
 
-void write_utf16(FILE* file, const std::wstring& text) {
-  for (wchar_t c : text) {
-    unsigned char bytes[2] = {static_cast<unsigned char>(c & 0xFF), static_cast<unsigned char>(c >> 8)};
-    std::fwrite(bytes, 1, 2, file);
-  }
-}
-
 }  // namespace
 
 void set_check_state(HWND window, int operation) { apply_check_state(window, operation); }
 
 void uncheck_all(HWND window) {
-  shell::ListView list = result_list(window);
-  if (list.count() > 0) list.set_state_image(-1, 1);
+  shell::ListView result_view = list::control(window);
+  if (result_view.count() > 0) result_view.set_state_image(-1, 1);
 }
 
 void mark(HWND window) {
-  bool had_selection = result_list(window).selected_count() > 0;
+  bool had_selection = list::control(window).selected_count() > 0;
   CheckOutcome outcome = apply_check_state(window, g_app.mark_state);
   if (outcome.next_mark < 0) return;
   g_app.mark_state = outcome.next_mark;
@@ -88,21 +77,21 @@ void reset_mark(HWND window) {
 }
 
 void select_all(HWND window) {
-  shell::ListView list = result_list(window);
-  if (list.count() == 0) return;
-  list.set_selected(-1, true);
+  shell::ListView result_view = list::control(window);
+  if (result_view.count() == 0) return;
+  result_view.set_selected(-1, true);
   focus_if_selected(window);
 }
 
 void deselect_all(HWND window) {
-  shell::ListView list = result_list(window);
-  if (list.count() == 0) return;
-  list.set_selected(-1, false);
+  shell::ListView result_view = list::control(window);
+  if (result_view.count() == 0) return;
+  result_view.set_selected(-1, false);
   focus_if_selected(window);
 }
 
 void select_checked(HWND window) {
-  if (result_list(window).count() == 0) return;
+  if (list::control(window).count() == 0) return;
   on_items(window, [](ListItems& items) {
     results::select_checked(items);
     return 0;
@@ -119,13 +108,13 @@ void invert_selection(HWND window) {
 }
 
 void select_same_folders(HWND window) {
-  if (result_list(window).count() == 0) return;
+  if (list::control(window).count() == 0) return;
   on_items(window, [](ListItems& items) { return results::select_same_folders(g_app.model, items); });
   focus_if_selected(window);
 }
 
 void toggle_selected_groups(HWND window) {
-  if (result_list(window).count() == 0) return;
+  if (list::control(window).count() == 0) return;
   on_items(window, [](ListItems& items) {
     results::toggle_selected_groups(g_app.model, items);
     return 0;
@@ -138,7 +127,7 @@ void check_this_folder(HWND window) {
       on_items(window, [](ListItems& items) { return results::check_this_folder(g_app.model, items); });
   if (outcome.next_mark < 0) return;
   report_checks(window, outcome);
-  result_list(window).focus();
+  list::control(window).focus();
 }
 
 void check_outside_folder(HWND window) {
@@ -146,13 +135,13 @@ void check_outside_folder(HWND window) {
       on_items(window, [](ListItems& items) { return results::check_outside_folder(g_app.model, items); });
   if (outcome.next_mark < 0) return;
   report_checks(window, outcome);
-  result_list(window).focus();
+  list::control(window).focus();
 }
 
-void focus_list(HWND window) { result_list(window).focus(); }
+void focus_list(HWND window) { list::control(window).focus(); }
 
 void confirm_groups(HWND window) {
-  if (result_list(window).count() == 0) return;
+  if (list::control(window).count() == 0) return;
   ListItems items = list::items(window);
   const wchar_t* name = shell::text(IDS_CLIST_FILE);
   FILE* file = _wfopen(name, L"wb");
@@ -160,11 +149,11 @@ void confirm_groups(HWND window) {
     shell::report_file_error(window, name, errno);
     return;
   }
-  write_utf16(file, L"\uFEFF" + confirmation_text(g_app.model, items, shell::text(IDS_CONFIRM_LINE),
+  shell::write_utf16le(file, L"\uFEFF" + confirmation_text(g_app.model, items, shell::text(IDS_CONFIRM_LINE),
                                                    shell::text(IDS_COLUMN_FIRST + 2)));
   std::fclose(file);
   shell::g_programs.open_document(name);
-  set_status(window, shell::format_text(shell::kMessageTextCap, shell::text(IDS_SUMMARY),
+  shell::show_status(window, shell::format_text(shell::kMessageTextCap, shell::text(IDS_SUMMARY),
                                         shell::grouped(g_app.run.last_seconds).c_str(),
                                         shell::grouped(g_app.run.last_files).c_str(),
                                         shell::grouped(g_app.run.last_groups).c_str(),

@@ -118,14 +118,8 @@ TEST(CheckCommands, OneFileUnderTwoPathsIsNeverChecked) {
   test::write_file(front / L"copy", "same");
   test::write_file(front / L"h1", "same");
   ASSERT_TRUE(CreateHardLinkW((front / L"h2").c_str(), (front / L"h1").c_str(), nullptr));
-  // Wine's drive Z: is the root of the Linux file system: a second name for
-  // every file of drive C:, through the prefix's link for C:.
-  auto unix_name = reinterpret_cast<char* (*)(const wchar_t*)>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
-  ASSERT_NE(unix_name, nullptr);
-  std::string unix_folder = unix_name((front / L"real").c_str());
-  std::wstring second = L"Z:";
-  for (char c : unix_folder) second += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  std::wstring second = test::other_drive_name(front / L"real");
+  ASSERT_FALSE(second.empty());
   std::wstring dlist = dated_line(front / L"real\\f") + dated_line(second + L"\\f") + L"\r\n" +
                        dated_line(front / L"real\\f") + dated_line(second + L"\\f") + dated_line(front / L"copy") + L"\r\n" +
                        dated_line(front / L"h1") + dated_line(front / L"h2") + L"\r\n";

@@ -24,8 +24,6 @@ using shell::g_app;
 
 namespace {
 
-void set_status(HWND window, const std::wstring& text) { shell::Control(window, IDC_STATUS).set_text(text.c_str()); }
-
 // Gone means the system says so; a file it cannot look at may still be there.
 bool file_gone(const wchar_t* path) {
   if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return false;
@@ -51,14 +49,6 @@ std::vector<FileNow> look_now(const Model& model) {
   return now;
 }
 
-bool write_log_line(FILE* log, const std::wstring& line) {
-  for (wchar_t c : line) {
-    unsigned char bytes[2] = {static_cast<unsigned char>(c & 0xFF), static_cast<unsigned char>(c >> 8)};
-    if (std::fwrite(bytes, 1, 2, log) != 2) return false;
-  }
-  return true;
-}
-
 FILE* open_log(HWND window) {
   const wchar_t* name = shell::text(IDS_DELETE_LOG);
   FILE* log = _wfopen(name, g_app.log_opened_once ? L"ab" : L"wb");
@@ -66,7 +56,7 @@ FILE* open_log(HWND window) {
     shell::report_file_error(window, name, errno);
     return nullptr;
   }
-  if (!g_app.log_opened_once) write_log_line(log, L"\uFEFF");
+  if (!g_app.log_opened_once) shell::write_utf16le(log, L"\uFEFF");
   g_app.log_opened_once = true;
   return log;
 }
@@ -108,7 +98,7 @@ Deletion delete_checked_rows(HWND window) {
       continue;
     row.checked = kDeleted;
     ++result.deleted;
-    if (g_app.log) write_log_line(g_app.log, std::wstring(row.path) + L"\r\n");
+    if (g_app.log) shell::write_utf16le(g_app.log, std::wstring(row.path) + L"\r\n");
   }
   return result;
 }
@@ -116,8 +106,8 @@ Deletion delete_checked_rows(HWND window) {
 }  // namespace
 
 int erase(HWND window) {
-  shell::ListView list(window, IDC_RESULT_LIST);
-  if (list.count() == 0) return -1;
+  shell::ListView results_list = list::control(window);
+  if (results_list.count() == 0) return -1;
   Model& model = g_app.model;
   ListItems items = list::items(window);
   int requested = 0;
@@ -129,7 +119,7 @@ int erase(HWND window) {
     model.rows[static_cast<size_t>(items[position].row)].checked = kChecked;
   }
   if (requested == 0) {
-    set_status(window, shell::text(IDS_NOTHING_CHECKED));
+    shell::show_status(window, shell::text(IDS_NOTHING_CHECKED));
     return 0;
   }
   std::wstring question =
@@ -141,23 +131,23 @@ int erase(HWND window) {
   take_selection_snapshot(model, items);
   g_app.log = open_log(window);
   if (!g_app.log) return -1;
-  set_status(window, L"");
+  shell::show_status(window, L"");
   shell::Control(window, IDC_START).enable(false);
   shell::Control(window, IDC_ERASE).enable(false);
-  set_status(window, shell::text(IDS_DELETING));
+  shell::show_status(window, shell::text(IDS_DELETING));
   Deletion deletion = delete_checked_rows(window);
   std::fclose(g_app.log);
   g_app.log = nullptr;
   compact(model);
-  set_status(window, deletion.no_memory ? std::wstring(shell::text(IDS_DELETE_NO_MEMORY))
+  shell::show_status(window, deletion.no_memory ? std::wstring(shell::text(IDS_DELETE_NO_MEMORY))
                                         : deletion_result_text(requested, deletion.deleted, shell::text(IDS_DELETED_ALL),
                                                                shell::text(IDS_DELETED_SOME)));
   shell::Control(window, IDC_START).enable(true);
   shell::Control(window, IDC_ERASE).enable(true);
   list::reset_header_images(window);
-  list.show(SW_HIDE);
+  results_list.show(SW_HIDE);
   list::fill_storage_order(window);
-  list.show(SW_SHOWNA);
+  results_list.show(SW_SHOWNA);
   return 0;
 }
 

@@ -137,13 +137,9 @@ TEST(Erase, WhatMustNeverBeHandedToTheShell) {
   // Two names of one file (through drive Z: and the prefix's link for C:),
   // a file changed after the list was loaded, and a path the shell would
   // read as a pattern.
-  auto unix_name = reinterpret_cast<char* (*)(const wchar_t*)>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
-  ASSERT_NE(unix_name, nullptr);
   test::write_file(front / L"one", "same contents");
-  std::string unix_path = unix_name((front / L"one").c_str());
-  std::wstring other_name = L"Z:";
-  for (char c : unix_path) other_name += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  std::wstring other_name = test::other_drive_name(front / L"one");
+  ASSERT_FALSE(other_name.empty());
   test::write_file(front / L"x1", "same contents");
   test::write_file(front / L"x2", "same contents");
   std::wstring dlist = dated_line(front / L"one") + dated_line(other_name) + L"\r\n" + dated_line(front / L"changed") +

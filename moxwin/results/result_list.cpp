@@ -23,26 +23,24 @@ int default_width(int column, int client_width) {
   return column == 6 ? 90 : 45;
 }
 
-shell::ListView result_list(HWND window) { return shell::ListView(window, IDC_RESULT_LIST); }
-
-void insert_row(const shell::ListView& list, const Row& row, int position) {
-  int item = list.insert(position, row.path, row.storage_index);
+void insert_row(const shell::ListView& view, const Row& row, int position) {
+  int item = view.insert(position, row.path, row.storage_index);
   if (item < 0) return;
-  for (int column = 1; column < kColumnCount; ++column) list.set_item_text(item, column, column_text(row, column).c_str());
-  if (row.checked) list.set_checked(item, true);
-  if (row.selected) list.set_selected(item, true);
+  for (int column = 1; column < kColumnCount; ++column) view.set_item_text(item, column, column_text(row, column).c_str());
+  if (row.checked) view.set_checked(item, true);
+  if (row.selected) view.set_selected(item, true);
 }
 
 // Fills the control from the display order, with redraw off: a list drawn
 // item by item takes minutes for thousands of rows.
 void fill(HWND window) {
-  shell::ListView list = result_list(window);
-  list.set_redraw(false);
-  list.clear();
+  shell::ListView view = list::control(window);
+  view.set_redraw(false);
+  view.clear();
   const Model& model = g_app.model;
-  for (int position = 0; position < model.count(); ++position) insert_row(list, model.rows[model.order[position]], position);
-  list.set_redraw(true);
-  InvalidateRect(list.handle(), nullptr, TRUE);
+  for (int position = 0; position < model.count(); ++position) insert_row(view, model.rows[model.order[position]], position);
+  view.set_redraw(true);
+  InvalidateRect(view.handle(), nullptr, TRUE);
 }
 
 LRESULT custom_draw(NMLVCUSTOMDRAW* draw) {
@@ -96,18 +94,20 @@ std::wstring column_text(const Row& row, int column) {
 
 namespace list {
 
+shell::ListView control(HWND window) { return shell::ListView(window, IDC_RESULT_LIST); }
+
 void create_columns(HWND window, const shell::ColumnRecord& saved) {
-  shell::ListView list = result_list(window);
-  int client = list.client_width();
+  shell::ListView view = list::control(window);
+  int client = view.client_width();
   for (int column = 0; column < kColumnCount; ++column) {
     int format = column >= 1 && column <= 3 ? LVCFMT_RIGHT : LVCFMT_LEFT;
     int width = saved.width[column] > 0 ? saved.width[column] : default_width(column, client);
-    list.insert_column(column, shell::text(IDS_COLUMN_FIRST + column), format, width);
+    view.insert_column(column, shell::text(IDS_COLUMN_FIRST + column), format, width);
   }
-  list.add_extended_style(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_INFOTIP |
+  view.add_extended_style(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_INFOTIP |
                           LVS_EX_LABELTIP);
-  if (saved.order_known) list.set_column_order(kColumnCount, saved.order);
-  shell::Header(list.header()).set_image_list(g_app.header_images);
+  if (saved.order_known) view.set_column_order(kColumnCount, saved.order);
+  shell::Header(view.header()).set_image_list(g_app.header_images);
   reset_header_images(window);
 }
 
@@ -121,35 +121,35 @@ void fill_storage_order(HWND window) {
 void fill_display_order(HWND window) { fill(window); }
 
 void reset_header_images(HWND window) {
-  shell::Header header(result_list(window).header());
+  shell::Header header(list::control(window).header());
   for (int i = 0; i < header.count(); ++i) header.set_image(i, g_app.header_base);
 }
 
 ListItems items(HWND window) {
-  shell::ListView list = result_list(window);
-  ListItems result(static_cast<size_t>(list.count()));
+  shell::ListView view = list::control(window);
+  ListItems result(static_cast<size_t>(view.count()));
   for (int i = 0; i < static_cast<int>(result.size()); ++i) {
-    result[i].row = static_cast<int>(list.data(i));
-    result[i].checked = list.checked(i);
-    result[i].selected = list.selected(i);
+    result[i].row = static_cast<int>(view.data(i));
+    result[i].checked = view.checked(i);
+    result[i].selected = view.selected(i);
   }
   return result;
 }
 
 void write_items(HWND window, const ListItems& before, const ListItems& after) {
-  shell::ListView list = result_list(window);
+  shell::ListView view = list::control(window);
   for (size_t i = 0; i < after.size() && i < before.size(); ++i) {
     int item = static_cast<int>(i);
-    if (after[i].checked != before[i].checked) list.set_checked(item, after[i].checked);
-    if (after[i].selected != before[i].selected) list.set_selected(item, after[i].selected);
+    if (after[i].checked != before[i].checked) view.set_checked(item, after[i].checked);
+    if (after[i].selected != before[i].selected) view.set_selected(item, after[i].selected);
   }
 }
 
 void record_columns(HWND window, shell::ColumnRecord* columns) {
-  shell::ListView list = result_list(window);
-  if (!list.handle()) return;
-  for (int column = 0; column < kColumnCount; ++column) columns->width[column] = list.column_width(column);
-  columns->order_known = list.column_order(kColumnCount, columns->order);
+  shell::ListView view = list::control(window);
+  if (!view.handle()) return;
+  for (int column = 0; column < kColumnCount; ++column) columns->width[column] = view.column_width(column);
+  columns->order_known = view.column_order(kColumnCount, columns->order);
 }
 
 LRESULT notify(HWND window, NMHDR* header) {

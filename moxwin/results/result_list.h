@@ -9,6 +9,7 @@
 
 #include "moxwin/results/checking.h"
 #include "moxwin/results/model.h"
+#include "moxwin/shell/controls.h"
 #include "moxwin/shell/settings.h"
 
 namespace mox::results {
@@ -25,6 +26,8 @@ std::wstring date_text(int64_t file_time);
 std::wstring column_text(const Row& row, int column);
 
 namespace list {
+
+shell::ListView control(HWND window);
 
 // Creates the ten columns with their saved widths and order, the extended
 // styles and the header images.

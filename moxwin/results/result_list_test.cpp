@@ -19,21 +19,6 @@ using test::dated_line;
 using test::Front;
 using test::FrontOptions;
 
-// Colour of a row through the window's own custom-draw answer.
-uint32_t background_of(HWND window, int position) {
-  NMLVCUSTOMDRAW draw{};
-  draw.nmcd.hdr.hwndFrom = GetDlgItem(window, IDC_RESULT_LIST);
-  draw.nmcd.hdr.idFrom = IDC_RESULT_LIST;
-  draw.nmcd.hdr.code = NM_CUSTOMDRAW;
-  draw.nmcd.dwDrawStage = CDDS_PREPAINT;
-  SendMessageW(window, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&draw));
-  EXPECT_EQ(GetWindowLongPtrW(window, DWLP_MSGRESULT), CDRF_NOTIFYITEMDRAW);
-  draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
-  draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(position);
-  SendMessageW(window, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&draw));
-  return draw.clrTextBk;
-}
-
 std::wstring identity_text(const std::wstring& path, int link) {
   FileIdentity id;
   EXPECT_TRUE(identity_by_handle_information(path.c_str(), &id));
@@ -111,8 +96,13 @@ TEST(ResultList, ColoursFollowTheGroups) {
   front.finish_search(dated_line(front / L"a") + dated_line(front / L"a") + L"\r\n" + dated_line(front / L"a") +
                           L"\r\n" + dated_line(front / L"a"),
                       4);
+  NMLVCUSTOMDRAW paint{};
+  paint.nmcd.hdr = {GetDlgItem(front.window, IDC_RESULT_LIST), IDC_RESULT_LIST, static_cast<UINT>(NM_CUSTOMDRAW)};
+  paint.nmcd.dwDrawStage = CDDS_PREPAINT;
+  SendMessageW(front.window, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&paint));
+  EXPECT_EQ(GetWindowLongPtrW(front.window, DWLP_MSGRESULT), CDRF_NOTIFYITEMDRAW);
   std::vector<uint32_t> colours;
-  for (int p = 0; p < 4; ++p) colours.push_back(background_of(front.window, p));
+  for (int p = 0; p < 4; ++p) colours.push_back(test::result_background(front.window, p));
   EXPECT_EQ(colours, (std::vector<uint32_t>{RGB(1, 1, 1), RGB(1, 1, 1), RGB(2, 2, 2), RGB(1, 1, 1)}));
 }
 
@@ -131,7 +121,9 @@ TEST(ResultList, ColumnsTakeTheirSavedWidthsAndOrder) {
       ListView_GetColumn(list, column, &info);
       EXPECT_STREQ(title, titles[column]);
       EXPECT_EQ(info.fmt & LVCFMT_JUSTIFYMASK, column >= 1 && column <= 3 ? LVCFMT_RIGHT : LVCFMT_LEFT) << column;
-      if (column > 0) EXPECT_EQ(info.cx, column == 6 ? 90 : 45) << column;
+      if (column > 0) {
+        EXPECT_EQ(info.cx, column == 6 ? 90 : 45) << column;
+      }
     }
     DWORD styles = ListView_GetExtendedListViewStyle(list);
     EXPECT_EQ(styles & (LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_INFOTIP | LVS_EX_LABELTIP),

@@ -8,6 +8,7 @@
 #include "moxwin/results/sorting.h"
 #include "moxwin/shell/app.h"
 #include "moxwin/shell/controls.h"
+#include "moxwin/shell/main_window.h"
 #include "moxwin/shell/messages.h"
 #include "moxwin/shell/modal.h"
 #include "moxwin/shell/settings.h"
@@ -17,8 +18,6 @@ namespace mox::results::commands {
 using shell::g_app;
 
 namespace {
-
-shell::ListView result_list(HWND window) { return shell::ListView(window, IDC_RESULT_LIST); }
 
 struct ColumnSort {
   int column;
@@ -37,9 +36,9 @@ void clear_directions() {
 
 // The display order as the control shows it now.
 void take_item_order(HWND window) {
-  shell::ListView list = result_list(window);
-  for (int i = 0; i < list.count() && i < g_app.model.count(); ++i)
-    g_app.model.order[static_cast<size_t>(i)] = static_cast<int>(list.data(i));
+  shell::ListView result_view = list::control(window);
+  for (int i = 0; i < result_view.count() && i < g_app.model.count(); ++i)
+    g_app.model.order[static_cast<size_t>(i)] = static_cast<int>(result_view.data(i));
 }
 
 INT_PTR CALLBACK sort_procedure(HWND dialog, UINT message, WPARAM w, LPARAM l) {
@@ -48,11 +47,7 @@ INT_PTR CALLBACK sort_procedure(HWND dialog, UINT message, WPARAM w, LPARAM l) {
     case WM_INITDIALOG: {
       SetWindowLongPtrW(dialog, DWLP_USER, l);
       settings = reinterpret_cast<SortSettings*>(l);
-      HICON icon = static_cast<HICON>(LoadImageW(g_app.instance, MAKEINTRESOURCEW(IDI_MOXWIN), IMAGE_ICON,
-                                                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                                 LR_SHARED));
-      SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-      SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+      shell::set_window_icons(dialog);
       for (int row = 0; row < kKeyRows; ++row) {
         shell::ComboBox keys(dialog, IDC_SORT_KEY1 + row);
         for (int key = 0; key < kKeyCount; ++key) keys.add(shell::text(IDS_SORT_KEY_FIRST + key));
@@ -94,10 +89,10 @@ void sort_display_order(HWND window, const SortKey* keys, int key_count) {
   int* order = model.order.data();
   multi_key_sort(model, keys, key_count, order, order + model.count());
   compute_position_colours(model, g_app.colours);
-  shell::ListView list = result_list(window);
-  list.show(SW_HIDE);
+  shell::ListView result_view = list::control(window);
+  result_view.show(SW_HIDE);
   list::fill_display_order(window);
-  list.show(SW_SHOWNA);
+  result_view.show(SW_SHOWNA);
   wchar_t saved[2 * kKeyRows + 1];
   format_sort_keys(g_app.sort, saved);
   shell::settings_write(L"history0", L"sort0", saved);
@@ -110,16 +105,16 @@ void column_click(HWND window, int column) {
   int direction = g_app.column_direction[column] == kAscending ? kDescending : kAscending;
   clear_directions();
   g_app.column_direction[column] = direction;
-  shell::ListView list = result_list(window);
-  shell::Header header(list.header());
+  shell::ListView result_view = list::control(window);
+  shell::Header header(result_view.header());
   for (int i = 0; i < header.count(); ++i)
     header.set_image(i, g_app.header_base + (i == column ? direction : 0));
   g_app.model.colouring = colouring_for(column + 1, direction);
   ColumnSort sort = {column, direction};
-  list.sort(compare_items, reinterpret_cast<LPARAM>(&sort));
+  result_view.sort(compare_items, reinterpret_cast<LPARAM>(&sort));
   take_item_order(window);
   compute_position_colours(g_app.model, g_app.colours);
-  InvalidateRect(list.handle(), nullptr, TRUE);
+  InvalidateRect(result_view.handle(), nullptr, TRUE);
 }
 
 int sort_dialog(HWND window) {

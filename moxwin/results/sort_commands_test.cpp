@@ -73,20 +73,9 @@ std::vector<int> header_images(const Front& front) {
   return images;
 }
 
-uint32_t background_of(HWND window, int position) {
-  NMLVCUSTOMDRAW draw{};
-  draw.nmcd.hdr.hwndFrom = GetDlgItem(window, IDC_RESULT_LIST);
-  draw.nmcd.hdr.idFrom = IDC_RESULT_LIST;
-  draw.nmcd.hdr.code = NM_CUSTOMDRAW;
-  draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
-  draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(position);
-  SendMessageW(window, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&draw));
-  return draw.clrTextBk;
-}
-
 std::vector<int> colour_numbers(const Front& front, int rows) {
   std::vector<int> numbers;
-  for (int p = 0; p < rows; ++p) numbers.push_back(static_cast<int>(GetRValue(background_of(front.window, p))));
+  for (int p = 0; p < rows; ++p) numbers.push_back(static_cast<int>(GetRValue(test::result_background(front.window, p))));
   return numbers;
 }
 

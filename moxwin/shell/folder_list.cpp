@@ -13,6 +13,7 @@
 #include "moxwin/resource.h"
 #include "moxwin/shell/app.h"
 #include "moxwin/shell/controls.h"
+#include "moxwin/shell/format.h"
 #include "moxwin/shell/messages.h"
 #include "moxwin/shell/modal.h"
 #include "moxwin/results/sorting.h"
@@ -22,13 +23,6 @@ namespace mox::shell {
 namespace {
 
 constexpr int kPieceCap = 1036;  // read in pieces; a line is joined whole
-
-void append_utf16(std::string& bytes, const std::wstring& text) {
-  for (wchar_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>((c >> 8) & 0xFF);
-  }
-}
 
 // One whole line, its line end included; false at the end of the file.
 bool read_whole_line(LineReader& reader, std::wstring& line) {
@@ -72,8 +66,8 @@ FolderFile read_folder_file(FILE* file) {
 
 std::string folder_file_bytes(const std::vector<FolderRow>& rows) {
   std::string bytes;
-  append_utf16(bytes, L"\uFEFF");
-  for (const FolderRow& row : rows) append_utf16(bytes, (row.checked ? L"" : L":") + row.text + L"\r\n");
+  append_utf16le(bytes, L"\uFEFF");
+  for (const FolderRow& row : rows) append_utf16le(bytes, (row.checked ? L"" : L":") + row.text + L"\r\n");
   return bytes;
 }
 
@@ -108,7 +102,7 @@ std::vector<std::wstring> command_line_folders(const wchar_t* p) {
 
 std::string argument_file_bytes(const std::vector<std::wstring>& folders) {
   std::string bytes;
-  for (const std::wstring& folder : folders) append_utf16(bytes, folder + L"\r\n");
+  for (const std::wstring& folder : folders) append_utf16le(bytes, folder + L"\r\n");
   return bytes;
 }
 

@@ -39,6 +39,19 @@ std::wstring format_text_v(int cap, const wchar_t* format, va_list args) {
   return std::wstring(buffer.data(), static_cast<size_t>(n));
 }
 
+void append_utf16le(std::string& bytes, const std::wstring& text) {
+  for (wchar_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>((c >> 8) & 0xFF);
+  }
+}
+
+bool write_utf16le(FILE* file, const std::wstring& text) {
+  std::string bytes;
+  append_utf16le(bytes, text);
+  return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+
 std::wstring format_text(int cap, const wchar_t* format, ...) {
   va_list args;
   va_start(args, format);

@@ -3,6 +3,7 @@
 // the C99 stdio this program is built with spells those "%ls" and "%lld".
 #pragma once
 #include <cstdarg>
+#include <cstdio>
 #include <string>
 
 namespace mox::shell {
@@ -13,5 +14,9 @@ std::wstring c99_format(const wchar_t* format);
 // The filled text, at most `cap` - 1 characters (a longer text is cut).
 std::wstring format_text(int cap, const wchar_t* format, ...);
 std::wstring format_text_v(int cap, const wchar_t* format, va_list args);
+
+// The program's list files are UTF-16LE.
+void append_utf16le(std::string& bytes, const std::wstring& text);
+bool write_utf16le(FILE* file, const std::wstring& text);
 
 }  // namespace mox::shell

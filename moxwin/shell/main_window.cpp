@@ -27,17 +27,6 @@ namespace {
 
 const wchar_t* g_command_line = L"";
 
-HICON small_icon() {
-  return static_cast<HICON>(LoadImageW(g_app.instance, MAKEINTRESOURCEW(IDI_MOXWIN), IMAGE_ICON,
-                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-}
-
-void set_window_icons(HWND window) {
-  HICON icon = small_icon();
-  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-}
-
 INT_PTR CALLBACK about_procedure(HWND dialog, UINT message, WPARAM w, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
@@ -214,6 +203,13 @@ INT_PTR CALLBACK main_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
 }
 
 }  // namespace
+
+void set_window_icons(HWND window) {
+  HICON icon = static_cast<HICON>(LoadImageW(g_app.instance, MAKEINTRESOURCEW(IDI_MOXWIN), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+}
 
 void prepare_program(HINSTANCE instance, const wchar_t* settings_path) {
   g_app.instance = instance;

@@ -26,7 +26,11 @@ class Environment : public ::testing::Environment {
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new Environment);
 
-std::string ini(const std::string& text) { return text; }
+FrontOptions with_ini(const std::string& text) {
+  FrontOptions options;
+  options.ini = text;
+  return options;
+}
 
 std::wstring class_of(HWND window) {
   wchar_t name[64];
@@ -98,18 +102,22 @@ TEST(MainWindow, ControlsFromTheResource) {
     HWND control = GetDlgItem(front.window, c.id);
     ASSERT_NE(control, nullptr);
     EXPECT_EQ(class_of(control), c.type);
-    if (c.type == std::wstring(L"Static") || c.type == std::wstring(L"Button"))
+    if (c.type == std::wstring(L"Static") || c.type == std::wstring(L"Button")) {
       EXPECT_EQ(front.control_text(c.id), c.caption);
-    if (c.type == std::wstring(L"Button"))
+    }
+    if (c.type == std::wstring(L"Button")) {
       EXPECT_EQ(GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK,
                 c.id == 1016 || c.id == 1044 || c.id == 1048 ? BS_AUTOCHECKBOX : BS_PUSHBUTTON);
+    }
     if (c.units.right) {
       RECT expected = dialog_rect(front.window, c.units.left, c.units.top, c.units.right, c.units.bottom);
       RECT actual = client_rect_of(front.window, c.id);
       EXPECT_EQ(actual.left, expected.left);
       EXPECT_EQ(actual.top, expected.top);
       EXPECT_EQ(actual.right, expected.right);
-      if (c.units.bottom) EXPECT_EQ(actual.bottom, expected.bottom);
+      if (c.units.bottom) {
+        EXPECT_EQ(actual.bottom, expected.bottom);
+      }
     }
   }
   EXPECT_TRUE(GetWindowLongW(GetDlgItem(front.window, 1042), GWL_STYLE) & SS_NOPREFIX);
@@ -211,7 +219,7 @@ TEST(MainWindow, EscClosesUnlessTheSettingSaysNo) {
   for (const char* setting : {"", "ESC=0\r\n", "ESC=1\r\n", "ESC=0x10\r\n"}) {
     SCOPED_TRACE(setting);
     bool closes = setting == std::string("") || setting == std::string("ESC=0\r\n");
-    Front front(FrontOptions{ini(std::string("[Options]\r\n") + setting), false, {}, L"moxwin.exe"});
+    Front front(with_ini(std::string("[Options]\r\n") + setting));
     front.command(IDCANCEL);
     front.pump();
     EXPECT_EQ(IsWindow(front.window) == FALSE, closes);
@@ -220,7 +228,9 @@ TEST(MainWindow, EscClosesUnlessTheSettingSaysNo) {
 }
 
 TEST(MainWindow, WmCloseKeepsTheFolderListFile) {
-  Front front(FrontOptions{{}, false, std::string("\xFF\xFE:\0C\0:\0\\\0\r\0\n\0", 16), L"moxwin.exe"});
+  FrontOptions options;
+  options.list_txt = std::string("\xFF\xFE:\0C\0:\0\\\0\r\0\n\0", 16);
+  Front front(options);
   SendMessageW(GetDlgItem(front.window, IDC_FOLDER_LIST), LVM_DELETEALLITEMS, 0, 0);
   EXPECT_EQ(front.close(), 0);
   EXPECT_EQ(test::read_file(front / L"LIST.TXT"), std::string("\xFF\xFE:\0C\0:\0\\\0\r\0\n\0", 16));
@@ -260,10 +270,9 @@ TEST(MainWindow, FilterBoxesStartFromHistory) {
     EXPECT_STREQ(first, L".log>|.bak>|.tmp>");
     EXPECT_EQ(SendMessageW(GetDlgItem(front.window, IDC_PROGRAM), CB_GETCOUNT, 0, 0), 12);
   }
-  Front front(FrontOptions{ini("[history0]\r\nexclude0=.obj>\r\nmin0=1k\r\nmax0=2,147,483,647\r\n"
+  Front front(with_ini("[history0]\r\nexclude0=.obj>\r\nmin0=1k\r\nmax0=2,147,483,647\r\n"
                                "attribute0=h\r\nprogram0=mox.bat /v /s\r\n[Options]\r\nbuffer=64M\r\n"
-                               "preset=.x>|%30D5>\r\n"),
-                           false, {}, L"moxwin.exe"});
+                               "preset=.x>|%30D5>\r\n"));
   EXPECT_EQ(front.control_text(IDC_EXCLUDE), L".obj>");
   EXPECT_EQ(front.control_text(IDC_MIN), L"1k");
   EXPECT_EQ(front.control_text(IDC_MAX), L"2,147,483,647");
@@ -285,7 +294,7 @@ TEST(MainWindow, SettingsAreSavedOnlyToAWritableFile) {
       "[Window]\r\nflags=0\r\nshowCmd=1\r\nMinX=-1\r\nMinY=-1\r\nMaxX=-1\r\nMaxY=-1\r\nleft=10\r\ntop=20\r\n"
       "right=710\r\nbottom=520\r\n";
   {
-    Front front(FrontOptions{placement, false, {}, L"moxwin.exe"});
+    Front front(with_ini(placement));
     RECT r;
     GetWindowRect(front.window, &r);
     EXPECT_EQ(r.right - r.left, 700);
@@ -300,7 +309,7 @@ TEST(MainWindow, SettingsAreSavedOnlyToAWritableFile) {
   {
     // Nine of the ten values: nothing is restored.
     std::string nine = placement.substr(0, placement.find("bottom="));
-    Front front(FrontOptions{nine, false, {}, L"moxwin.exe"});
+    Front front(with_ini(nine));
     RECT r;
     GetWindowRect(front.window, &r);
     EXPECT_NE(r.right - r.left, 700);

@@ -95,6 +95,8 @@ int message_box(HWND owner, UINT type, const wchar_t* format, ...) {
   return g_modal.message_box(owner, message.c_str(), text(IDS_TITLE), type);
 }
 
+void show_status(HWND window, const std::wstring& status) { SetDlgItemTextW(window, IDC_STATUS, status.c_str()); }
+
 void report_file_error(HWND owner, const wchar_t* file_name, int error_number) {
   message_box(owner, MB_OK | MB_ICONWARNING, L"%s: %s (%d)", file_name, _wcserror(error_number), error_number);
 }

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 namespace mox::shell {
 
 constexpr int kErrorTextCap = 4096;    // error boxes: 4,095 characters
@@ -29,6 +31,9 @@ int report_system_error(const wchar_t* format, ...);
 
 // A box titled "moxwin" (string 400); "NULL" for an empty format.
 int message_box(HWND owner, UINT type, const wchar_t* format, ...);
+
+// The status line (control 1005).
+void show_status(HWND window, const std::wstring& text);
 
 // "%s: %s (%d)": a file that could not be created, with the C library's
 // text for the error number; warning icon, title "moxwin".

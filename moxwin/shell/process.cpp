@@ -10,14 +10,8 @@ namespace mox::shell {
 namespace {
 
 DWORD system_start(const wchar_t* program, wchar_t* command_line) {
-  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  GetStartupInfoW(&startup);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program, command_line, &inheritable, &inheritable, TRUE,
-                      CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process))
-    return GetLastError();
+  if (!create_child(program, command_line, &process)) return GetLastError();
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return 0;
@@ -41,6 +35,15 @@ HINSTANCE system_shell_verb(const wchar_t* file, const wchar_t* verb, ULONG mask
 }
 
 }  // namespace
+
+bool create_child(const wchar_t* program, wchar_t* command_line, PROCESS_INFORMATION* child) {
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  GetStartupInfoW(&startup);
+  return CreateProcessW(program, command_line, &inheritable, &inheritable, TRUE,
+                        CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, child) != 0;
+}
 
 const Programs kSystemPrograms = {system_start, system_open_document, system_shell_verb};
 Programs g_programs = kSystemPrograms;

@@ -19,6 +19,10 @@ struct Programs {
 extern const Programs kSystemPrograms;
 extern Programs g_programs;
 
+// Creates a child as every start of the program does: inheritable handles,
+// the program's environment, current folder and start-up information.
+bool create_child(const wchar_t* program, wchar_t* command_line, PROCESS_INFORMATION* child);
+
 // The command line of a program and its arguments: both joined by one blank,
 // or whichever is given. Returns 0 or the system error code of the start.
 DWORD start_without_waiting(const wchar_t* program, const wchar_t* arguments);

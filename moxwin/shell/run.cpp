@@ -27,16 +27,7 @@ namespace {
 constexpr DWORD kCannotRun = 255;  // a child that could not be started or observed
 constexpr int kCountLineCap = 512;  // LIST5.TXT lines: 511 characters
 
-void append_utf16(std::string& bytes, const std::wstring& text) {
-  for (wchar_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>((c >> 8) & 0xFF);
-  }
-}
-
 bool begins_with_mox(const std::wstring& line) { return line.size() >= 3 && _wcsnicmp(line.c_str(), L"mox", 3) == 0; }
-
-void set_status(HWND window, const std::wstring& text) { Control(window, IDC_STATUS).set_text(text.c_str()); }
 
 // The box's whole text: a cut text would be another filter.
 std::wstring box_text(HWND window, int id) {
@@ -110,14 +101,8 @@ std::wstring interpreter() {
 Launch launch(RunState& run) {
   std::wstring command;
   if (!build_command(run.program_line.c_str(), interpreter().c_str(), &command)) return {};
-  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  GetStartupInfoW(&startup);
   PROCESS_INFORMATION child{};
-  if (!CreateProcessW(nullptr, command.data(), &inheritable, &inheritable, TRUE,
-                      CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &child))
-    return {};
+  if (!create_child(nullptr, command.data(), &child)) return {};
   Launch result;
   DWORD waited = WaitForSingleObject(child.hProcess, 1000);
   if (waited == WAIT_TIMEOUT) {
@@ -155,14 +140,14 @@ void load_results(HWND window) {
   run.last_seconds = (run.end_time - run.start_time) / 10000000;
   run.last_files = files;
   run.last_groups = groups;
-  set_status(window, format_text(kMessageTextCap, text(IDS_SUMMARY), grouped(run.last_seconds).c_str(),
+  show_status(window, format_text(kMessageTextCap, text(IDS_SUMMARY), grouped(run.last_seconds).c_str(),
                                  grouped(files).c_str(), grouped(groups).c_str(), grouped(files).c_str()));
   results::release(g_app.model);
   if (Button(window, IDC_EDITOR).checked()) g_programs.open_document(text(IDS_DLIST_FILE));
   results::SystemFileFacts facts;
   results::LoadOutcome loaded = results::load_file(g_app.model, text(IDS_DLIST_FILE), files > 0 ? files : 0, facts);
   if (loaded.out_of_memory)
-    set_status(window, format_text(kMessageTextCap, text(IDS_LOAD_NO_MEMORY), grouped(g_app.model.count() + 1).c_str()));
+    show_status(window, format_text(kMessageTextCap, text(IDS_LOAD_NO_MEMORY), grouped(g_app.model.count() + 1).c_str()));
   results::commands::reset_mark(window);
 }
 
@@ -186,10 +171,10 @@ bool build_command(const wchar_t* line, const wchar_t* interpreter, std::wstring
 
 std::string exclusion_file_bytes(const std::wstring& patterns) {
   std::string bytes;
-  append_utf16(bytes, L"\uFEFF");
+  append_utf16le(bytes, L"\uFEFF");
   for (size_t start = 0;;) {
     size_t bar = patterns.find(L'|', start);
-    append_utf16(bytes, patterns.substr(start, bar == std::wstring::npos ? bar : bar - start) + L"\r\n");
+    append_utf16le(bytes, patterns.substr(start, bar == std::wstring::npos ? bar : bar - start) + L"\r\n");
     if (bar == std::wstring::npos) break;
     start = bar + 1;
   }
@@ -223,7 +208,7 @@ void finish_run(HWND window, DWORD exit_code) {
   // Check boxes changed during the run survive the refill below.
   results::take_check_snapshot(g_app.model, results::list::items(window));
   if (exit_code != 0)
-    set_status(window, format_text(kMessageTextCap, text(IDS_RUN_FAILED), static_cast<int>(exit_code)));
+    show_status(window, format_text(kMessageTextCap, text(IDS_RUN_FAILED), static_cast<int>(exit_code)));
   else if (run.program_line.compare(0, 5, L"view ") != 0)
     load_results(window);
   for (int id : {IDC_FOLDER_LIST, IDC_ADD_FOLDER, IDC_REMOVE_FOLDER, IDC_EXCLUDE, IDC_PROGRAM, IDC_MIN, IDC_MAX,
@@ -267,7 +252,7 @@ void ensure_count_file() {
     return;
   }
   std::string zeros;
-  append_utf16(zeros, L"0\r\n0\r\n");
+  append_utf16le(zeros, L"0\r\n0\r\n");
   int error_number;
   write_file(name, zeros, &error_number);
 }
@@ -276,16 +261,16 @@ int start_run(HWND window) {
   RunState& run = g_app.run;
   std::wstring line = box_text(window, IDC_PROGRAM);
   if (line.empty()) {
-    set_status(window, L"no program");
+    show_status(window, L"no program");
     return -2;
   }
   std::wstring command;
   if (line.size() > kProgramLineCap - 1 || !build_command(line.c_str(), interpreter().c_str(), &command)) {
     // Refused before anything is written: a cut line would run another command.
-    set_status(window, format_text(kMessageTextCap, text(IDS_PROGRAM_TOO_LONG), static_cast<int>(line.size())));
+    show_status(window, format_text(kMessageTextCap, text(IDS_PROGRAM_TOO_LONG), static_cast<int>(line.size())));
     return -3;
   }
-  set_status(window, line);
+  show_status(window, line);
   move_to_top(window, line);
   if (begins_with_mox(line)) settings_write(L"history0", L"program0", line.c_str());
   std::wstring patterns = box_text(window, IDC_EXCLUDE);

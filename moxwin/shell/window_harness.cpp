@@ -261,6 +261,29 @@ void set_result_selection(HWND window, const std::string& selection) {
     ListView_SetItemState(results_of(window), static_cast<int>(i), selection[i] == 's' ? LVIS_SELECTED : 0, LVIS_SELECTED);
 }
 
+uint32_t result_background(HWND window, int position) {
+  NMLVCUSTOMDRAW draw{};
+  draw.nmcd.hdr.hwndFrom = results_of(window);
+  draw.nmcd.hdr.idFrom = 1011;
+  draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+  draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+  draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(position);
+  SendMessageW(window, WM_NOTIFY, 1011, reinterpret_cast<LPARAM>(&draw));
+  return draw.clrTextBk;
+}
+
+std::wstring other_drive_name(const std::wstring& path) {
+  using UnixName = char* (*)(const wchar_t*);
+  auto unix_name = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* name = unix_name ? unix_name(path.c_str()) : nullptr;
+  if (!name) return {};
+  std::wstring other = L"Z:";
+  for (const char* c = name; *c; ++c) other += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+  HeapFree(GetProcessHeap(), 0, name);
+  return other;
+}
+
 std::wstring dated_line(const std::wstring& path) { return L"1999-01-02 03:04:05 00000000000000000001 " + path + L"\r\n"; }
 
 std::wstring Front::status() const { return control_text(1005); }
@@ -284,18 +307,6 @@ int Front::close(int command_id) {
   shell::save_at_exit();
   closed_ = true;
   return code;
-}
-
-void start_watchdog(DWORD milliseconds) {
-  CreateThread(
-      nullptr, 0,
-      [](void* wait) -> DWORD {
-        Sleep(static_cast<DWORD>(reinterpret_cast<uintptr_t>(wait)));
-        std::fputs("watchdog: the test hung (a modal loop no one answered?)\n", stderr);
-        std::fflush(stderr);
-        ExitProcess(3);
-      },
-      reinterpret_cast<void*>(static_cast<uintptr_t>(milliseconds)), 0, nullptr);
 }
 
 }  // namespace mox::test

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -109,11 +110,15 @@ std::string result_selection(HWND window);
 void set_result_checks(HWND window, const std::string& checks);
 void set_result_selection(HWND window, const std::string& selection);
 
+// The colour the window gives a result row through its custom-draw answer.
+uint32_t result_background(HWND window, int position);
+
+// A second name for a file of drive C: under Wine: drive Z: is the root of
+// the Linux file system, so this path goes through the prefix's link for C:.
+std::wstring other_drive_name(const std::wstring& path);
+
 // A dated list line for a path: time and size as the comparer writes them
 // (the front end reads both from the file system).
 std::wstring dated_line(const std::wstring& path);
-
-// Kills the test program when a test hangs in a modal loop.
-void start_watchdog(DWORD milliseconds);
 
 }  // namespace mox::test
