@@ -22,11 +22,13 @@ set(MOX_LOCALE_western "C.UTF-8")
 set(MOX_LOCALE_japanese "ja_JP.UTF-8")
 
 # mox_add_gtest(<name> SOURCES ... [LIBS ...] [LOCALES western japanese] [DEPENDS prog...]
-#               [ENVIRONMENT VAR=value...])
+#               [ENVIRONMENT VAR=value...] [DESKTOP])
+# DESKTOP: the program's windows take the keyboard focus, which is one per
+# desktop; such programs run one at a time.
 # One CTest test per GoogleTest program (a Wine start per test case would cost
 # seconds each); with LOCALES it runs once per locale, named <name>.<locale>.
 function(mox_add_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LOCALES;DEPENDS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(T "DESKTOP" "" "SOURCES;LIBS;LOCALES;DEPENDS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
   if(T_DEPENDS)
@@ -48,6 +50,9 @@ function(mox_add_gtest name)
     set_tests_properties(${tname} PROPERTIES
       ENVIRONMENT "${env}"
       TIMEOUT 600)
+    if(T_DESKTOP)
+      set_tests_properties(${tname} PROPERTIES RESOURCE_LOCK desktop)
+    endif()
   endforeach()
 endfunction()
 

@@ -138,6 +138,17 @@ RunResult run(const std::wstring& program, const std::wstring& args, const std::
   return result;
 }
 
+std::wstring trash_folder() {
+  wchar_t home[MAX_PATH] = L"";
+  DWORD length = GetEnvironmentVariableW(L"XDG_DATA_HOME", home, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  std::wstring folder = L"Z:" + std::wstring(home);
+  for (wchar_t& c : folder) c = c == L'/' ? L'\\' : c;
+  CreateDirectoryW(folder.c_str(), nullptr);
+  remove_tree(folder + L"\\Trash");
+  return folder;
+}
+
 void start_watchdog(unsigned long milliseconds) {
   CreateThread(
       nullptr, 0,

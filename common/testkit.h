@@ -44,6 +44,12 @@ struct RunResult {
 RunResult run(const std::wstring& program, const std::wstring& args, const std::string& input = "",
               const std::wstring& cwd = L"", bool stdout_writable = true);
 
+// Wine's trash for the tests: XDG_DATA_HOME (kept in the build tree, one per
+// test program), made when missing (without it Wine deletes for good what
+// was to go to the recycle bin) and emptied, so that what a test finds in
+// its Trash\files folder came from that test. Empty when it is not set.
+std::wstring trash_folder();
+
 // Ends the test program after the time, for a test that hangs (a modal box
 // no one answers, a child that never ends), so that a run never blocks CI.
 void start_watchdog(unsigned long milliseconds);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,17 +35,6 @@ std::string wait_for_content(const std::wstring& path, const std::string& expect
   std::string content;
   for (int i = 0; i < 250 && (content = test::read_file(path)) != expected; ++i) Sleep(20);
   return content;
-}
-
-// A run ends with its summary or its failure in the status line.
-std::wstring wait_for_run_end(HWND window) {
-  std::wstring status;
-  for (int i = 0; i < 3000; ++i) {
-    status = test::control_text(window, IDC_STATUS);
-    if (status.starts_with(L"検索時間") || status.starts_with(L"プログラム実行中")) break;
-    Sleep(20);
-  }
-  return status;
 }
 
 const char kIni[] =
@@ -147,42 +137,126 @@ TEST_F(MoxwinRun, FolderRowsChangedFromOutsideAreSaved) {
   EXPECT_EQ(close_by_button(program, window), 0);
 }
 
-// The whole road: folder on the command line, Start, the search script in
-// the working folder, summary and result rows; then Mark's first press
-// checks all but the group's last file.
-TEST_F(MoxwinRun, SearchFillsTheResultList) {
+// The sets of identical files of a tree, computed from their contents:
+// each set sorted, the sets sorted.
+using Sets = std::vector<std::vector<std::wstring>>;
+
+Sets sets_by_content(const std::vector<std::pair<std::wstring, std::string>>& files) {
+  std::map<std::string, std::vector<std::wstring>> by_content;
+  for (const auto& [path, bytes] : files) by_content[bytes].push_back(path);
+  Sets sets;
+  for (auto& [bytes, paths] : by_content) {
+    if (paths.size() < 2) continue;
+    std::sort(paths.begin(), paths.end());
+    sets.push_back(paths);
+  }
+  std::sort(sets.begin(), sets.end());
+  return sets;
+}
+
+Sets sets_in_list(const test::RemoteList& results) {
+  std::map<std::wstring, std::vector<std::wstring>> by_group;
+  for (int row = 0; row < results.count(); ++row) by_group[results.text(row, 2)].push_back(results.text(row, 0));
+  Sets sets;
+  for (auto& [group, paths] : by_group) {
+    std::sort(paths.begin(), paths.end());
+    sets.push_back(paths);
+  }
+  std::sort(sets.begin(), sets.end());
+  return sets;
+}
+
+// Waits until the status line shows a text that begins with `prefix`.
+std::wstring wait_for_status(HWND window, const std::wstring& prefix) {
+  std::wstring status;
+  for (int i = 0; i < 3000 && !(status = test::control_text(window, IDC_STATUS)).starts_with(prefix); ++i) Sleep(20);
+  return status;
+}
+
+// The whole road as a user takes it: folders and filters, Start with the
+// default program line in a working folder that holds the scripts and the
+// programs, the summary and the sets; Mark's auto-check, Erase into the
+// recycle bin; then LAST.BAT shows the sets that are left.
+TEST_F(MoxwinRun, SearchEraseAndLast) {
   Installation installation;
+  for (const wchar_t* name : {L"MOX.BAT", L"LAST.BAT", L"dirscan.exe", L"widen.exe", L"sizesum.exe", L"dupcheck.exe",
+                              L"sizegroup.exe", L"keygroup.exe", L"unkey.exe"})
+    ASSERT_TRUE(CopyFileW((test::program_dir() + L"\\" + name).c_str(), (installation / name).c_str(), FALSE));
   const std::wstring data = installation / L"data";
   test::make_dir(data);
-  for (const wchar_t* name : {L"a.txt", L"b.txt", L"写真.txt"}) test::write_file(data + L"\\" + name, "same bytes");
-  test::write_file(data + L"\\c.txt", "other bytes");
-  test::RemoteProgram program(installation.exe, L"\"" + data + L"\"", installation.dir.path);
+  test::make_dir(data + L"\\sub");
+  std::string big(70000, 'x');
+  std::string almost = big;
+  almost.back() = 'y';
+  const std::vector<std::pair<std::wstring, std::string>> files = {
+      {data + L"\\a1.txt", "alpha"},       {data + L"\\sub\\a2.txt", "alpha"}, {data + L"\\写真.txt", "alpha"},
+      {data + L"\\b1.bin", big},          {data + L"\\sub\\b2.bin", big},     {data + L"\\near.bin", almost},
+      {data + L"\\c1", "gamma gamma"},    {data + L"\\c2", "gamma gamma"},    {data + L"\\single", "only one"},
+  };
+  for (const auto& [path, bytes] : files) test::write_file(path, bytes);
+  // Excluded by the filter box: never part of a set.
+  test::write_file(data + L"\\a3.tmp", "alpha");
+  test::write_file(installation / L"LIST.TXT", test::utf16le(L"\uFEFF" + data + L"\r\n"));
+
+  test::RemoteProgram program(installation.exe, L"", installation.dir.path);
   HWND window = program.wait_main_window();
   ASSERT_TRUE(window);
-  test::set_control_text(window, IDC_PROGRAM, test::program_dir() + L"\\MOX.BAT");
+  EXPECT_EQ(test::control_text(window, IDC_PROGRAM), L"MOX.BAT /v");
+  test::set_control_text(window, IDC_EXCLUDE, L".tmp>");
   test::post_command(window, IDC_START);
-  std::wstring status = wait_for_run_end(window);
-  EXPECT_TRUE(status.starts_with(L"検索時間 ") && status.ends_with(L" 秒  ファイル数 3  グループ数 1 現在のファイル数 3"))
-      << test::to_utf8(status);
-
+  std::wstring status = wait_for_status(window, L"検索時間");
+  EXPECT_TRUE(status.ends_with(L" 秒  ファイル数 7  グループ数 3 現在のファイル数 7")) << test::to_utf8(status);
   test::RemoteList results(program, window, IDC_RESULT_LIST);
-  ASSERT_EQ(results.count(), 3);
-  std::vector<std::wstring> paths;
-  for (int row = 0; row < 3; ++row) {
-    paths.push_back(results.text(row, 0));
-    EXPECT_EQ(results.text(row, 2), L"1");   // group
-    EXPECT_EQ(results.text(row, 3), L"10");  // size
-    EXPECT_FALSE(results.checked(row)) << row;
-  }
-  std::sort(paths.begin(), paths.end());
-  std::vector<std::wstring> expected = {data + L"\\a.txt", data + L"\\b.txt", data + L"\\写真.txt"};
-  EXPECT_EQ(paths, expected);
-  EXPECT_EQ(test::control_text(window, IDC_MARK_LABEL), L"  A");
+  EXPECT_EQ(sets_in_list(results), sets_by_content(files));
 
+  // Auto-check keeps one file of every set: the one listed last.
   test::post_command(window, IDC_MARK);
   for (int i = 0; i < 250 && test::control_text(window, IDC_MARK_LABEL) == L"  A"; ++i) Sleep(20);
-  EXPECT_EQ(test::control_text(window, IDC_MARK_LABEL), L"A C");
-  for (int row = 0; row < 3; ++row) EXPECT_EQ(results.checked(row), row < 2) << row;  // the last one is kept
+  std::vector<std::wstring> checked;
+  for (int row = 0; row < results.count(); ++row) {
+    bool last_of_group = row + 1 == results.count() || results.text(row + 1, 2) != results.text(row, 2);
+    EXPECT_EQ(results.checked(row), !last_of_group) << row;
+    if (row == 0) continue;  // the user keeps the first file of the list too
+    if (results.checked(row)) checked.push_back(results.text(row, 0));
+  }
+  results.set_checked(0, false);
+
+  // Into the recycle bin, without the shell's own question; ours is asked.
+  // Wine's trash is in XDG_DATA_HOME, which the tests keep in the build tree.
+  std::wstring trash = test::trash_folder();
+  ASSERT_FALSE(trash.empty());
+  SendMessageW(GetDlgItem(window, IDC_RECYCLE), BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageW(GetDlgItem(window, IDC_NO_CONFIRM), BM_SETCHECK, BST_CHECKED, 0);
+  test::post_command(window, IDC_ERASE);
+  HWND question = program.wait_dialog();
+  ASSERT_TRUE(question);
+  EXPECT_EQ(test::box_text(question),
+            L"これらの " + std::to_wstring(checked.size()) + L" 個のファイルを削除してもよろしいですか?");
+  ASSERT_TRUE(test::answer(question, IDYES));
+  status = wait_for_status(window, std::to_wstring(checked.size()) + L"個");
+  EXPECT_EQ(status, std::to_wstring(checked.size()) + L"個のファイルを削除しました");
+  std::wstring log;
+  for (const std::wstring& path : checked) {
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << test::to_utf8(path);
+    log += path + L"\r\n";
+  }
+  EXPECT_EQ(test::from_utf16le(test::read_file(installation / L"DELFILE.TXT")), L"\uFEFF" + log);
+  std::vector<std::pair<std::wstring, std::string>> left;
+  for (const auto& file : files)
+    if (std::find(checked.begin(), checked.end(), file.first) == checked.end()) left.push_back(file);
+  for (const auto& file : left) EXPECT_NE(GetFileAttributesW(file.first.c_str()), INVALID_FILE_ATTRIBUTES);
+  for (const std::wstring& path : checked) {
+    std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
+    EXPECT_NE(GetFileAttributesW((trash + L"\\Trash\\files\\" + name).c_str()), INVALID_FILE_ATTRIBUTES)
+        << test::to_utf8(name);
+  }
+  // LAST.BAT groups the search's list again: only the sets that still hold
+  // two files.
+  test::set_control_text(window, IDC_PROGRAM, L"LAST.BAT");
+  test::post_command(window, IDC_START);
+  for (int i = 0; i < 3000 && test::control_text(window, IDC_STATUS) == status; ++i) Sleep(20);
+  status = wait_for_status(window, L"検索時間");
+  EXPECT_EQ(sets_in_list(results), sets_by_content(left));
   EXPECT_EQ(close_by_button(program, window), 0);
 }
 

@@ -122,6 +122,9 @@ TEST(Erase, TheCheckBoxesChooseTheShellsFlags) {
   EXPECT_EQ(g_asked.deletes.back().flags, FOF_NOCONFIRMATION);
   EXPECT_FALSE(exists(front / L"a"));
   // Into the recycle bin (Wine's trash, in the build tree for the tests).
+  std::wstring trash = test::trash_folder();
+  ASSERT_FALSE(trash.empty());
+  std::wstring recycled = trash + L"\\Trash\\files\\c";
   SendDlgItemMessageW(front.window, IDC_NO_CONFIRM, BM_SETCHECK, BST_UNCHECKED, 0);
   SendDlgItemMessageW(front.window, IDC_RECYCLE, BM_SETCHECK, BST_CHECKED, 0);
   set_result_checks(front.window, ".x");
@@ -129,6 +132,7 @@ TEST(Erase, TheCheckBoxesChooseTheShellsFlags) {
   front.command(IDC_ERASE);
   EXPECT_EQ(g_asked.deletes.back().flags, FOF_ALLOWUNDO);
   EXPECT_FALSE(exists(front / L"c"));
+  EXPECT_EQ(test::read_file(recycled), "same contents");
   EXPECT_EQ(front.status(), L"1個のファイルを削除しました");
 }
 

@@ -125,7 +125,9 @@ int RemoteProgram::wait_exit(DWORD timeout_ms) const {
 void post_command(HWND window, int id) { PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(id), 0); }
 
 std::wstring window_text(HWND window) {
-  std::wstring text(static_cast<size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+  // Room for any text the program shows: a length asked first could be out
+  // of date when the text itself arrives.
+  std::wstring text(65536, L'\0');
   LRESULT length = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(length));
   return text;
