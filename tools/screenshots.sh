@@ -3,13 +3,15 @@
 # moxwin.exe under Xvfb in a Wine prefix of its own (X11 driver, Japanese
 # faces mapped to IPA Gothic), captured into PNG files.
 #   screenshots.sh <build> <out>
-# Writes <out>/moxwin-empty.png, moxwin-folders.png and moxwin-about.png.
+# Writes <out>/moxwin-empty.png, moxwin-folders.png, moxwin-about.png,
+# moxwin-results.png (a search of the demo's sample tree, auto-checked) and
+# moxwin-sort.png.
 set -euo pipefail
 [ $# -eq 2 ] || { sed -n '5,6p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
 build=$(cd "$1" && pwd)
 mkdir -p "$2"
 out=$(cd "$2" && pwd)
-for exe in moxwin wmcommand; do
+for exe in moxwin wmcommand dirscan widen sizesum dupcheck; do
   [ -f "$build/bin/$exe.exe" ] || { echo "screenshots: build $exe first ($build/bin/$exe.exe)" >&2; exit 1; }
 done
 
@@ -60,6 +62,8 @@ if [ ! -f "$WINEPREFIX/.mox-ready" ]; then
   wineserver -w
   touch "$WINEPREFIX/.mox-ready"
 fi
+# Wine has no sort command: the test stand-in serves the search scripts.
+cp "$build/winetools/sort.exe" "$WINEPREFIX/drive_c/windows/system32/"
 
 utf16() { { printf '\xef\xbb\xbf'; cat; } | iconv -f UTF-8 -t UTF-16LE; }
 
@@ -94,6 +98,16 @@ capture() {
 
 post() { wine "$build/bin/wmcommand.exe" "$1" "$2" >/dev/null 2>&1; }
 
+# A search has ended when its count file is rewritten.
+wait_search() {
+  for _ in $(seq 300); do
+    [ "$1/LIST5.TXT" -nt "$1/LIST.TXT" ] && [ -s "$1/DLIST.TXT" ] && { sleep 2; return 0; }
+    sleep 0.1
+  done
+  echo "screenshots: the search in $1 did not end" >&2
+  return 1
+}
+
 # Starts the program in a folder, runs the given picture steps, closes it.
 session() {
   local folder=$1; shift
@@ -125,3 +139,26 @@ printf '%s\r\n' '[history0]' 'program0=MOX.BAT /v' \
   'exclude0=.log>|.bak>|.tmp>|\%4E00%6642%30D5%30A1%30A4%30EB\' \
   'min0=1K' 'max0=2G' 'attribute0=HS' '[Options]' 'buffer=64M' >"$folders/moxwin.ini"
 session "$folders" folder_steps
+
+# A search of the demo's sample tree, run from the window, then Mark's
+# auto-check and the sort dialog.
+results=$(prepare results)
+for f in MOX.BAT LAST.BAT dirscan.exe widen.exe sizesum.exe dupcheck.exe sizegroup.exe keygroup.exe unkey.exe; do
+  cp "$build/bin/$f" "$results/"
+done
+"$(dirname "$0")/make_sample_tree.sh" "$scratch/sample"
+printf 'Z:%s\r\n' "${scratch//\//\\}\\sample" | utf16 >"$results/LIST.TXT"
+printf '%s\r\n' '[history0]' 'program0=MOX.BAT /v' >"$results/moxwin.ini"
+results_steps() {
+  sleep 1
+  post moxwin 1049
+  wait_search "$results"
+  post moxwin 1043
+  sleep 1
+  capture moxwin moxwin-results.png
+  post moxwin 1012
+  wait_window "moxwin - sort"
+  capture "moxwin - sort" moxwin-sort.png
+  post "moxwin - sort" 2
+}
+session "$results" results_steps

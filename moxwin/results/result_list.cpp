@@ -1,5 +1,6 @@
 #include "moxwin/results/result_list.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "moxwin/resource.h"
@@ -18,9 +19,13 @@ namespace {
 
 constexpr int kDateTextCap = 60;
 
-int default_width(int column, int client_width) {
+// Room for a header's title beside its image, so that no title starts cut.
+constexpr int kHeaderRoom = 8 + 24;
+
+int default_width(const shell::ListView& view, int column, int client_width) {
   if (column == 0) return client_width >= 360 ? client_width - 468 : 45;
-  return column == 6 ? 90 : 45;
+  int title = view.string_width(shell::text(IDS_COLUMN_FIRST + column)) + kHeaderRoom;
+  return std::max(column == 6 ? 90 : 45, title);
 }
 
 void insert_row(const shell::ListView& view, const Row& row, int position) {
@@ -101,7 +106,7 @@ void create_columns(HWND window, const shell::ColumnRecord& saved) {
   int client = view.client_width();
   for (int column = 0; column < kColumnCount; ++column) {
     int format = column >= 1 && column <= 3 ? LVCFMT_RIGHT : LVCFMT_LEFT;
-    int width = saved.width[column] > 0 ? saved.width[column] : default_width(column, client);
+    int width = saved.width[column] > 0 ? saved.width[column] : default_width(view, column, client);
     view.insert_column(column, shell::text(IDS_COLUMN_FIRST + column), format, width);
   }
   view.add_extended_style(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_INFOTIP |

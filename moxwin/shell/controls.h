@@ -94,6 +94,9 @@ class ListView : public Control {
     send(LVM_SETCOLUMNORDERARRAY, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(order));
   }
   HWND header() const { return reinterpret_cast<HWND>(send(LVM_GETHEADER)); }
+  int string_width(const wchar_t* text) const {
+    return static_cast<int>(send(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text)));
+  }
   void edit_label(int item) const { send(LVM_EDITLABELW, static_cast<WPARAM>(item)); }
   void sort(PFNLVCOMPARE compare, LPARAM parameter) const { send(LVM_SORTITEMS, parameter, reinterpret_cast<LPARAM>(compare)); }
   void delete_item(int item) const { send(LVM_DELETEITEM, static_cast<WPARAM>(item)); }

@@ -41,15 +41,19 @@ void apply_resize(HWND window, const Layout& layout, int w, int h) {
 }
 
 void capture_layout(HWND window, Layout* layout) {
-  RECT anchor, client, outer;
+  RECT anchor, client;
   GetWindowRect(GetDlgItem(window, IDC_ANCHOR), &anchor);
   GetClientRect(window, &client);
-  GetWindowRect(window, &outer);
   POINT origin = {anchor.left, anchor.top};
   layout->folders = measure(window, IDC_FOLDER_LIST, origin, client.right);
   layout->status = measure(window, IDC_STATUS, origin, client.right);
   layout->results = measure(window, IDC_RESULT_LIST, origin, client.right);
-  layout->results_allowance = (outer.bottom - outer.top) - layout->results.height;
+  // The list reaches down to the client area's bottom edge whatever the
+  // frame's size: its height is the client height less its top. (The
+  // window's outer height less the list's height gives the same only with
+  // the frame the template was laid out for; with a thinner one the list's
+  // lower edge would be cut off.)
+  layout->results_allowance = layout->results.y;
   Resize r = resize_for(*layout, client.right, client.bottom);
   // At this first placement the status line keeps a usable width.
   if (r.move_top && r.status_width < 10) r.status_width = 10;

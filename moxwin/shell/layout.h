@@ -13,7 +13,7 @@ struct ControlPlace {
 
 struct Layout {
   ControlPlace folders, status, results;
-  int results_allowance = 0;  // window height minus the result list's height
+  int results_allowance = 0;  // the height the result list leaves to the rest of the window
 };
 
 struct Resize {

@@ -71,7 +71,7 @@ TEST(MainWindow, ControlsFromTheResource) {
       {1055, L"Static", L"除外(&X)", {40, 2, 40, 11}},
       {1054, L"ComboBox", L"", {66, 0, 220, 0}},
       {1060, L"Static", L"属性(&U)", {289, 2, 40, 11}},
-      {1061, L"ComboBox", L"", {314, 0, 32, 0}},
+      {1061, L"ComboBox", L"", {314, 0, 31, 0}},  // inside the 345 units of the window
       {1004, L"Button", L"追加(&A)...", {1, 71, 41, 13}},
       {1009, L"Button", L"削除(&D)", {48, 71, 41, 13}},
       {1010, L"Static", L"プログラム(&P)", {95, 73, 45, 9}},
@@ -338,6 +338,7 @@ TEST(MainWindow, ResizingFollowsTheWidthUnlessThereIsNoRoom) {
   EXPECT_EQ(width(IDC_STATUS), 800);
   EXPECT_EQ(width(IDC_RESULT_LIST), 800);
   RECT results = client_rect_of(front.window, IDC_RESULT_LIST);
+  EXPECT_EQ(results.bottom, 600);  // down to the bottom edge
   SendMessageW(front.window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(0, 600));
   EXPECT_EQ(width(IDC_FOLDER_LIST), 800);
   EXPECT_EQ(width(IDC_RESULT_LIST), 800);
