@@ -85,7 +85,7 @@ INT_PTR CALLBACK sort_procedure(HWND dialog, UINT message, WPARAM w, LPARAM l) {
 
 void sort_display_order(HWND window, const SortKey* keys, int key_count) {
   Model& model = g_app.model;
-  g_app.model.colouring = colouring_for(keys[0].key, keys[0].direction);
+  model.colouring = colouring_for(keys[0].key, keys[0].direction);
   int* order = model.order.data();
   multi_key_sort(model, keys, key_count, order, order + model.count());
   compute_position_colours(model, g_app.colours);

@@ -188,6 +188,8 @@ TEST(MainWindow, AcceleratorsActFromAComboBoxEditField) {
   // selecting the field's text.
   MSG key = {combo_edit, WM_CHAR, 1, 0, 0, {}};
   EXPECT_NE(TranslateAcceleratorW(front.window, shell::g_app.accelerators, &key), 0);
+  MSG copy = {combo_edit, WM_CHAR, 3, 0, 0, {}};
+  EXPECT_NE(TranslateAcceleratorW(front.window, shell::g_app.accelerators, &copy), 0);
   MSG f5 = {combo_edit, WM_KEYDOWN, VK_F5, 0, 0, {}};
   EXPECT_NE(TranslateAcceleratorW(front.window, shell::g_app.accelerators, &f5), 0);
 }

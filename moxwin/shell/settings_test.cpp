@@ -114,6 +114,9 @@ TEST(SettingsFile, ReadsAndWritesOnlyAnExistingWritableFile) {
   EXPECT_TRUE(settings_write(L"history0", L"exclude0", L"50% フ|.tmp>"));
   EXPECT_STREQ(settings_read(L"history0", L"exclude0"), L"50% フ|.tmp>");
   EXPECT_NE(test::read_file(path).find("exclude0=50%0025 %30D5|.tmp>"), std::string::npos);
+  // A hand-edited value of 10,000 characters is read up to the limit.
+  WritePrivateProfileStringW(L"history0", L"max0", std::wstring(10000, L'9').c_str(), path.c_str());
+  EXPECT_EQ(std::wstring(settings_read(L"history0", L"max0")), std::wstring(kValueCap - 1, L'9'));
   // A value too long to store whole keeps the stored one.
   EXPECT_FALSE(settings_write(L"history0", L"exclude0", std::wstring(2000, L'\u3042').c_str()));
   EXPECT_STREQ(settings_read(L"history0", L"exclude0"), L"50% フ|.tmp>");
