@@ -3,7 +3,6 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <cerrno>
 #include <cwchar>
 #include <map>
 #include <memory>
@@ -112,17 +111,6 @@ namespace {
 
 ListView list(HWND window) { return ListView(window, IDC_FOLDER_LIST); }
 
-bool write_bytes(const wchar_t* name, const std::string& bytes, int* error_number) {
-  FILE* file = _wfopen(name, L"wb");
-  if (!file) {
-    *error_number = errno;
-    return false;
-  }
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  *error_number = errno;
-  return std::fclose(file) == 0 && written;
-}
-
 void append_row(HWND window, const std::wstring& text, bool checked) {
   ListView folders = list(window);
   int item = folders.insert(folders.count(), text.c_str(), ++g_app.folder_row_counter);
@@ -197,7 +185,7 @@ bool take_command_line(HWND window, const wchar_t* command_line, FolderFile* kep
   std::vector<std::wstring> folders = command_line_folders(command_line);
   if (folders.empty()) return false;
   int error_number = 0;
-  if (write_bytes(text(IDS_LIST_FILE), argument_file_bytes(folders), &error_number)) return false;
+  if (write_file_bytes(text(IDS_LIST_FILE), argument_file_bytes(folders), &error_number)) return false;
   report_file_error(window, text(IDS_LIST_FILE), error_number);
   for (size_t i = 0; i < folders.size(); ++i) {
     if (folders[i].size() > kFolderTextCap - 1)
@@ -234,7 +222,7 @@ int save(HWND window) {
   std::vector<FolderRow> rows;
   for (int i = 0; i < folders.count(); ++i) rows.push_back({folders.item_text(i, 0, kFolderTextCap), folders.checked(i)});
   int error_number = 0;
-  if (!write_bytes(text(IDS_LIST_FILE), folder_file_bytes(rows), &error_number)) {
+  if (!write_file_bytes(text(IDS_LIST_FILE), folder_file_bytes(rows), &error_number)) {
     report_file_error(window, text(IDS_LIST_FILE), error_number);
     return -1;
   }

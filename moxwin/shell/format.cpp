@@ -1,5 +1,6 @@
 #include "moxwin/shell/format.h"
 
+#include <cerrno>
 #include <cwchar>
 #include <vector>
 
@@ -50,6 +51,17 @@ bool write_utf16le(FILE* file, const std::wstring& text) {
   std::string bytes;
   append_utf16le(bytes, text);
   return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+
+bool write_file_bytes(const wchar_t* name, const std::string& bytes, int* error_number) {
+  FILE* file = _wfopen(name, L"wb");
+  if (!file) {
+    *error_number = errno;
+    return false;
+  }
+  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  *error_number = errno;
+  return std::fclose(file) == 0 && written;
 }
 
 std::wstring format_text(int cap, const wchar_t* format, ...) {

@@ -19,4 +19,8 @@ std::wstring format_text_v(int cap, const wchar_t* format, va_list args);
 void append_utf16le(std::string& bytes, const std::wstring& text);
 bool write_utf16le(FILE* file, const std::wstring& text);
 
+// Creates the file anew with the bytes; false and the C library's error
+// number when it cannot be created or written.
+bool write_file_bytes(const wchar_t* name, const std::string& bytes, int* error_number);
+
 }  // namespace mox::shell

@@ -151,8 +151,8 @@ void initialise(HWND window) {
   set_window_icons(window);
   if (!take_folder_lock()) {
     g_app.folder_in_use = true;
-    wchar_t folder[kProgramLineCap] = L"";
-    GetCurrentDirectoryW(kProgramLineCap, folder);
+    wchar_t folder[kFolderPathCap] = L"";
+    GetCurrentDirectoryW(kFolderPathCap, folder);
     message_box(window, MB_OK | MB_ICONERROR, text(IDS_FOLDER_IN_USE), folder);
     PostQuitMessage(0);
     return;

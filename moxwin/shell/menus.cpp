@@ -78,10 +78,8 @@ void show_help_menu(HWND window) {
 }
 
 void show_results_menu(HWND window) {
-  ListState state = list_state(window);
-  // In this menu only the focus items and uncheck-all differ from the rule
-  // of the edit menu; the edit-folder item is not in it.
-  enable_items(g_app.popups[kPopupResults], state);
+  // Every item of this menu follows the same rule as in the edit menu.
+  enable_items(g_app.popups[kPopupResults], list_state(window));
   POINT at;
   GetCursorPos(&at);
   track(window, g_app.popups[kPopupResults], TPM_LEFTALIGN, at.x, at.y);

@@ -1,6 +1,5 @@
 #include "moxwin/shell/run.h"
 
-#include <cerrno>
 #include <cwchar>
 #include <cwctype>
 #include <memory>
@@ -52,24 +51,13 @@ void move_to_top(HWND window, const std::wstring& line) {
   if (index != CB_ERR) programs.set_text(line.c_str());
 }
 
-bool write_file(const wchar_t* name, const std::string& bytes, int* error_number) {
-  FILE* file = _wfopen(name, L"wb");
-  if (!file) {
-    *error_number = errno;
-    return false;
-  }
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
-  return true;
-}
-
 void write_config(const std::wstring& path, const wchar_t* section, const wchar_t* key, const std::wstring& value) {
   WritePrivateProfileStringW(section, key, value.c_str(), path.c_str());
 }
 
 void write_filters(HWND window) {
-  wchar_t folder[kProgramLineCap] = L"";
-  GetCurrentDirectoryW(kProgramLineCap, folder);
+  wchar_t folder[kFolderPathCap] = L"";
+  GetCurrentDirectoryW(kFolderPathCap, folder);
   std::wstring config = format_text(kCommandCap, L"%s\\config.ini", folder);
   wchar_t number[24];
   std::swprintf(number, 24, L"%lld", static_cast<long long>(minimum_size(remember_box(window, IDC_MIN, L"min0").c_str())));
@@ -226,9 +214,9 @@ void finish_run(HWND window, DWORD exit_code) {
 }
 
 bool take_folder_lock() {
-  wchar_t name[kProgramLineCap] = L"";
-  DWORD length = GetCurrentDirectoryW(kProgramLineCap, name);
-  if (length == 0 || length >= static_cast<DWORD>(kProgramLineCap)) return true;
+  wchar_t name[kFolderPathCap] = L"";
+  DWORD length = GetCurrentDirectoryW(kFolderPathCap, name);
+  if (length == 0 || length >= static_cast<DWORD>(kFolderPathCap)) return true;
   for (wchar_t* p = name; *p; ++p)
     if (*p == L'\\') *p = L'/';
   HANDLE event = CreateEventW(nullptr, FALSE, FALSE, name);
@@ -254,7 +242,7 @@ void ensure_count_file() {
   std::string zeros;
   append_utf16le(zeros, L"0\r\n0\r\n");
   int error_number;
-  write_file(name, zeros, &error_number);
+  write_file_bytes(name, zeros, &error_number);
 }
 
 int start_run(HWND window) {
@@ -277,7 +265,7 @@ int start_run(HWND window) {
   settings_write(L"history0", L"exclude0", patterns.c_str());
   if (!patterns.empty()) ComboBox(window, IDC_EXCLUDE).insert_at_top_unless_present(patterns.c_str());
   int error_number = 0;
-  if (!write_file(text(IDS_EXCLUDE_FILE), exclusion_file_bytes(patterns), &error_number)) {
+  if (!write_file_bytes(text(IDS_EXCLUDE_FILE), exclusion_file_bytes(patterns), &error_number)) {
     report_file_error(window, text(IDS_EXCLUDE_FILE), error_number);
     return -1;
   }

@@ -11,6 +11,7 @@
 namespace mox::shell {
 
 constexpr int kProgramLineCap = 1032;  // a program line: 1,031 characters
+constexpr int kFolderPathCap = 1032;   // the working folder: 1,031 characters
 
 struct RunState {
   bool pending = false;  // read by the message loop
