@@ -31,7 +31,9 @@ int default_width(const shell::ListView& view, int column, int client_width) {
 void insert_row(const shell::ListView& view, const Row& row, int position) {
   int item = view.insert(position, row.path, row.storage_index);
   if (item < 0) return;
-  for (int column = 1; column < kColumnCount; ++column) view.set_item_text(item, column, column_text(row, column).c_str());
+  // The column texts are made when the control shows or asks for them:
+  // formatting them all up front took half the fill.
+  for (int column = 1; column < kColumnCount; ++column) view.set_item_text(item, column, LPSTR_TEXTCALLBACKW);
   if (row.checked) view.set_checked(item, true);
   if (row.selected) view.set_selected(item, true);
 }
@@ -46,6 +48,13 @@ void fill(HWND window) {
   for (int position = 0; position < model.count(); ++position) insert_row(view, model.rows[model.order[position]], position);
   view.set_redraw(true);
   InvalidateRect(view.handle(), nullptr, TRUE);
+}
+
+void column_text_asked(HWND window, LVITEMW& item) {
+  if (!(item.mask & LVIF_TEXT) || item.iSubItem <= 0 || item.cchTextMax <= 0) return;
+  size_t row = static_cast<size_t>(list::control(window).data(item.iItem));
+  std::wstring text = row < g_app.model.rows.size() ? column_text(g_app.model.rows[row], item.iSubItem) : L"";
+  lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
 }
 
 LRESULT custom_draw(NMLVCUSTOMDRAW* draw) {
@@ -123,8 +132,6 @@ void fill_storage_order(HWND window) {
   fill(window);
 }
 
-void fill_display_order(HWND window) { fill(window); }
-
 void reset_header_images(HWND window) {
   shell::Header header(list::control(window).header());
   for (int i = 0; i < header.count(); ++i) header.set_image(i, g_app.header_base);
@@ -161,6 +168,9 @@ LRESULT notify(HWND window, NMHDR* header) {
   switch (header->code) {
     case NM_CUSTOMDRAW:
       return custom_draw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+    case LVN_GETDISPINFOW:
+      column_text_asked(window, reinterpret_cast<NMLVDISPINFOW*>(header)->item);
+      return 0;
     case LVN_COLUMNCLICK:
       commands::column_click(window, reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
       return 1;

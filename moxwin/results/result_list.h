@@ -34,10 +34,9 @@ shell::ListView control(HWND window);
 void create_columns(HWND window, const shell::ColumnRecord& saved);
 
 // Refills the control in storage order (display order reset, parity and
-// colouring mode natural ascending) or in the display order as it stands.
-// Redraw is off while filling; the caller hides the control around it.
+// colouring mode natural ascending). Redraw is off while filling; the caller
+// hides the control around it.
 void fill_storage_order(HWND window);
-void fill_display_order(HWND window);
 
 // Every header item to the base image.
 void reset_header_images(HWND window);

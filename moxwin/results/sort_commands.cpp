@@ -30,6 +30,11 @@ int CALLBACK compare_items(LPARAM a, LPARAM b, LPARAM parameter) {
   return compare_rows(sort->column, rows[static_cast<size_t>(a)], rows[static_cast<size_t>(b)], sort->direction);
 }
 
+int CALLBACK compare_ranks(LPARAM a, LPARAM b, LPARAM ranks) {
+  const int* rank = reinterpret_cast<const int*>(ranks);
+  return rank[a] - rank[b];
+}
+
 void clear_directions() {
   for (int& direction : g_app.column_direction) direction = 0;
 }
@@ -89,10 +94,12 @@ void sort_display_order(HWND window, const SortKey* keys, int key_count) {
   int* order = model.order.data();
   multi_key_sort(model, keys, key_count, order, order + model.count());
   compute_position_colours(model, g_app.colours);
+  // The items move to their new places with their check boxes and selection.
+  std::vector<int> rank(model.rows.size());
+  for (size_t p = 0; p < model.order.size(); ++p) rank[static_cast<size_t>(model.order[p])] = static_cast<int>(p);
   shell::ListView result_view = list::control(window);
-  result_view.show(SW_HIDE);
-  list::fill_display_order(window);
-  result_view.show(SW_SHOWNA);
+  result_view.sort(compare_ranks, reinterpret_cast<LPARAM>(rank.data()));
+  InvalidateRect(result_view.handle(), nullptr, TRUE);
   wchar_t saved[2 * kKeyRows + 1];
   format_sort_keys(g_app.sort, saved);
   shell::settings_write(L"history0", L"sort0", saved);
