@@ -15,19 +15,6 @@ const Row* row_of(const Model& model, const ListItem& item) {
   return item.row >= 0 && item.row < model.count() ? &model.rows[item.row] : nullptr;
 }
 
-// Storage-order ranges [start, end) of one group each; rows of a group are
-// neighbours in storage order.
-template <typename Visit>
-void for_each_group(const Model& model, Visit visit) {
-  int count = model.count();
-  for (int start = 0; start < count;) {
-    int end = start + 1;
-    while (end < count && model.rows[end].group == model.rows[start].group) ++end;
-    visit(start, end);
-    start = end;
-  }
-}
-
 void compute_checks(Model& model, int operation) {
   if (operation == kOperationToggle) return;
   uint8_t value = operation == kOperationUncheck ? kUnchecked : kChecked;

@@ -27,20 +27,19 @@ std::vector<Verdict> judge_checked_rows(const Model& model, const std::vector<Fi
   for (size_t i = 0; i < model.rows.size(); ++i)
     if (model.rows[i].checked == kChecked) verdicts[i] = judge(model.rows[i], now[i]);
   // A checked path that is the file of an unchecked row of its group would
-  // take the kept file with it. Rows of a group stand together.
+  // take the kept file with it.
   const std::vector<Row>& rows = model.rows;
-  for (size_t begin = 0, end; begin < rows.size(); begin = end) {
-    for (end = begin + 1; end < rows.size() && rows[end].group == rows[begin].group;) ++end;
-    for (size_t i = begin; i < end; ++i) {
+  for_each_group(model, [&](int begin, int end) {
+    for (int i = begin; i < end; ++i) {
       if (rows[i].checked != kChecked || verdicts[i] != Verdict::remove) continue;
-      for (size_t j = begin; j < end; ++j) {
+      for (int j = begin; j < end; ++j) {
         if (rows[j].checked != kChecked && same_file(now[i].identity, now[j].identity)) {
           verdicts[i] = Verdict::same_file;
           break;
         }
       }
     }
-  }
+  });
   return verdicts;
 }
 

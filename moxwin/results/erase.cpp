@@ -1,5 +1,6 @@
 #include "moxwin/results/erase.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <new>
@@ -36,16 +37,14 @@ std::vector<FileNow> look_now(const Model& model) {
   std::vector<FileNow> now(model.rows.size());
   const std::vector<Row>& rows = model.rows;
   SystemFileFacts facts;
-  for (size_t begin = 0, end; begin < rows.size(); begin = end) {
-    bool any_checked = false;
-    for (end = begin; end < rows.size() && rows[end].group == rows[begin].group; ++end)
-      any_checked = any_checked || rows[end].checked == kChecked;
-    if (!any_checked) continue;
-    for (size_t i = begin; i < end; ++i) {
+  for_each_group(model, [&](int begin, int end) {
+    auto checked = [](const Row& row) { return row.checked == kChecked; };
+    if (std::none_of(rows.begin() + begin, rows.begin() + end, checked)) return;
+    for (int i = begin; i < end; ++i) {
       now[i].found = facts.status(rows[i].path, &now[i].status) == 0;
       if (now[i].found) facts.identity(rows[i].path, &now[i].identity);
     }
-  }
+  });
   return now;
 }
 
@@ -145,9 +144,7 @@ int erase(HWND window) {
   shell::Control(window, IDC_START).enable(true);
   shell::Control(window, IDC_ERASE).enable(true);
   list::reset_header_images(window);
-  results_list.show(SW_HIDE);
   list::fill_storage_order(window);
-  results_list.show(SW_SHOWNA);
   return 0;
 }
 

@@ -189,25 +189,21 @@ void attribute_letters(const shell::FileStatus& status, wchar_t (&letters)[8]) {
 }
 
 void count_links(Model& model) {
-  // Rows of one group are neighbours in storage order; count within each
-  // group only. Unknown (all-zero) identities compare equal here.
+  // Counted within each group only. Unknown (all-zero) identities compare
+  // equal here.
   auto same = [](const FileIdentity& a, const FileIdentity& b) {
     return a.volume_serial == b.volume_serial && a.index_high == b.index_high && a.index_low == b.index_low;
   };
   std::vector<Row>& rows = model.rows;
-  size_t start = 0;
-  while (start < rows.size()) {
-    size_t end = start + 1;
-    while (end < rows.size() && rows[end].group == rows[start].group) ++end;
-    for (size_t i = start; i < end; ++i) rows[i].link = 1;
-    for (size_t i = start; i < end; ++i)
-      for (size_t j = i + 1; j < end; ++j)
+  for_each_group(model, [&](int begin, int end) {
+    for (int i = begin; i < end; ++i) rows[i].link = 1;
+    for (int i = begin; i < end; ++i)
+      for (int j = i + 1; j < end; ++j)
         if (same(rows[i].identity, rows[j].identity)) {
           ++rows[i].link;
           ++rows[j].link;
         }
-    start = end;
-  }
+  });
 }
 
 void compute_parity(Model& model) {

@@ -95,6 +95,17 @@ void release(Model& model);
 // Attribute letters R H S A, E or C, Y or L, Z of a file status record.
 void attribute_letters(const shell::FileStatus& status, wchar_t (&letters)[8]);
 
+// Calls visit(begin, end) with the storage-order range of each group: the
+// rows of a group are neighbours in storage order.
+template <typename Visit>
+void for_each_group(const Model& model, Visit visit) {
+  int count = model.count();
+  for (int begin = 0, end; begin < count; begin = end) {
+    for (end = begin + 1; end < count && model.rows[end].group == model.rows[begin].group;) ++end;
+    visit(begin, end);
+  }
+}
+
 // Link of every row: the rows of its group with its volume serial and file
 // index (unknown identities count as equal, as the file system gave them).
 void count_links(Model& model);

@@ -38,15 +38,18 @@ void insert_row(const shell::ListView& view, const Row& row, int position) {
   if (row.selected) view.set_selected(item, true);
 }
 
-// Fills the control from the display order, with redraw off: a list drawn
-// item by item takes minutes for thousands of rows.
+// Fills the control from the display order, hidden and with redraw off: a
+// list drawn item by item takes minutes for thousands of rows, and hiding
+// alone is not enough.
 void fill(HWND window) {
   shell::ListView view = list::control(window);
+  view.show(SW_HIDE);
   view.set_redraw(false);
   view.clear();
   const Model& model = g_app.model;
   for (int position = 0; position < model.count(); ++position) insert_row(view, model.rows[model.order[position]], position);
   view.set_redraw(true);
+  view.show(SW_SHOWNA);
   InvalidateRect(view.handle(), nullptr, TRUE);
 }
 

@@ -34,8 +34,7 @@ shell::ListView control(HWND window);
 void create_columns(HWND window, const shell::ColumnRecord& saved);
 
 // Refills the control in storage order (display order reset, parity and
-// colouring mode natural ascending). Redraw is off while filling; the caller
-// hides the control around it.
+// colouring mode natural ascending), hidden while it fills.
 void fill_storage_order(HWND window);
 
 // Every header item to the base image.

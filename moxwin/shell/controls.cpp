@@ -69,12 +69,6 @@ int ListView::insert_column(int index, const wchar_t* title, int format, int wid
   return static_cast<int>(send(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)));
 }
 
-int ListView::hit_test(POINT point) const {
-  LVHITTESTINFO hit{};
-  hit.pt = point;
-  return static_cast<int>(send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-}
-
 void Header::set_image(int item, int image) const {
   HDITEMW hd{};
   hd.mask = HDI_FORMAT | HDI_IMAGE;
@@ -82,13 +76,6 @@ void Header::set_image(int item, int image) const {
   hd.fmt |= HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
   hd.iImage = image;
   send(HDM_SETITEMW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&hd));
-}
-
-int Header::image(int item) const {
-  HDITEMW hd{};
-  hd.mask = HDI_IMAGE;
-  send(HDM_GETITEMW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&hd));
-  return hd.iImage;
 }
 
 }  // namespace mox::shell

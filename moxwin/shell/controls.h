@@ -14,13 +14,11 @@ class Control {
   Control(HWND dialog, int id) : handle_(GetDlgItem(dialog, id)) {}
   HWND handle() const { return handle_; }
   void enable(bool on) const { EnableWindow(handle_, on); }
-  bool enabled() const { return IsWindowEnabled(handle_) != 0; }
   void focus() const { SetFocus(handle_); }
   void show(int command) const { ShowWindow(handle_, command); }
   void set_text(const wchar_t* text) const { SetWindowTextW(handle_, text); }
   // At most cap - 1 characters.
   std::wstring text(int cap) const;
-  int id() const { return GetDlgCtrlID(handle_); }
 
  protected:
   LRESULT send(UINT message, WPARAM w = 0, LPARAM l = 0) const { return SendMessageW(handle_, message, w, l); }
@@ -50,7 +48,6 @@ class ComboBox : public Control {
   std::wstring item(int index) const;
   int selection() const { return static_cast<int>(send(CB_GETCURSEL)); }
   void select(int index) const { send(CB_SETCURSEL, static_cast<WPARAM>(index)); }
-  void limit_text(int characters) const { send(CB_LIMITTEXT, static_cast<WPARAM>(characters)); }
   // Inserts the text at the top unless an entry equals it already.
   void insert_at_top_unless_present(const wchar_t* text) const {
     if (find_exact(text) == CB_ERR) insert(0, text);
@@ -105,8 +102,6 @@ class ListView : public Control {
     GetClientRect(handle_, &r);
     return r.right - r.left;
   }
-  // The item under a point of the list's client area, or -1.
-  int hit_test(POINT point) const;
 };
 
 // The header of a list view: the image each item shows beside its title.
@@ -116,7 +111,6 @@ class Header : public Control {
   int count() const { return static_cast<int>(send(HDM_GETITEMCOUNT)); }
   void set_image_list(HIMAGELIST images) const { send(HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images)); }
   void set_image(int item, int image) const;
-  int image(int item) const;
 };
 
 }  // namespace mox::shell

@@ -2,10 +2,14 @@
 
 #include <commctrl.h>
 #include <objbase.h>
+
+#include <algorithm>
+#include <iterator>
 #include <shellapi.h>
 
 #include "moxwin/resource.h"
 #include "moxwin/results/check_commands.h"
+#include "moxwin/results/checking.h"
 #include "moxwin/results/erase.h"
 #include "moxwin/results/result_list.h"
 #include "moxwin/results/sort_commands.h"
@@ -69,23 +73,19 @@ void start(HWND window) {
   results::commands::reset_sort_state(window);
 }
 
+bool command(HWND window, int id);
+
+// Enter acts as the focused button's own command, and in the result list as
+// Open; on the combo boxes, the folder list and the rest it does nothing.
 void enter(HWND window) {
   HWND focus = GetFocus();
   int id = focus && GetParent(focus) == window ? GetDlgCtrlID(focus) : 0;
-  switch (id) {
-    case IDC_RESULT_LIST: break;  // opening files comes with the viewer commands
-    case IDC_SORT: results::commands::sort_dialog(window); break;
-    case IDC_CONFIRM: results::commands::confirm_groups(window); break;
-    case IDC_ERASE: results::commands::erase(window); break;
-    case IDC_EDIT_MENU: show_edit_menu(window); break;
-    case IDC_MARK: results::commands::mark(window); break;
-    case IDC_HELP_MENU: show_help_menu(window); break;
-    case IDC_ADD_FOLDER: folder_list::add_by_browsing(window); break;
-    case IDC_REMOVE_FOLDER: folder_list::remove_selected(window); break;
-    case IDC_START: start(window); break;
-    case IDC_CLOSE: close_window(window, true); break;
-    default: break;  // combo boxes, the folder list and the rest
-  }
+  const int kButtons[] = {IDC_SORT,       IDC_CONFIRM,       IDC_ERASE, IDC_EDIT_MENU, IDC_MARK, IDC_HELP_MENU,
+                          IDC_ADD_FOLDER, IDC_REMOVE_FOLDER, IDC_START, IDC_CLOSE};
+  if (id == IDC_RESULT_LIST)
+    command(window, IDM_OPEN);
+  else if (std::find(std::begin(kButtons), std::end(kButtons), id) != std::end(kButtons))
+    command(window, id);
 }
 
 // False for a command id the window does not handle.
@@ -111,10 +111,10 @@ bool command(HWND window, int id) {
     case IDM_INVERT_SELECTION: invert_selection(window); break;
     case IDM_DESELECT_ALL: deselect_all(window); break;
     case IDM_SELECT_CHECKED: select_checked(window); break;
-    case IDM_CHECK: set_check_state(window, 1); break;
-    case IDM_AUTO_CHECK: set_check_state(window, 2); break;
-    case IDM_UNCHECK: set_check_state(window, 0); break;
-    case IDM_TOGGLE_CHECK: set_check_state(window, 3); break;
+    case IDM_CHECK: set_check_state(window, results::kOperationCheck); break;
+    case IDM_AUTO_CHECK: set_check_state(window, results::kOperationAutoCheck); break;
+    case IDM_UNCHECK: set_check_state(window, results::kOperationUncheck); break;
+    case IDM_TOGGLE_CHECK: set_check_state(window, results::kOperationToggle); break;
     case IDM_FOCUS_RESULTS: focus_list(window); break;
     case IDM_EDIT_FOLDER: folder_list::edit_focused(window); break;
     case IDM_HELP_DOCUMENT: g_programs.open_document(L"HELP\\index.html"); break;

@@ -204,10 +204,7 @@ void finish_run(HWND window, DWORD exit_code) {
                  IDC_RESULT_LIST})
     Control(window, id).enable(true);
   results::list::reset_header_images(window);
-  ListView list(window, IDC_RESULT_LIST);
-  list.show(SW_HIDE);
   results::list::fill_storage_order(window);
-  list.show(SW_SHOWNA);
   SetCursor(run.previous_cursor);
   SetFocus(window);
   SetFocus(GetDlgItem(window, IDC_SORT));
