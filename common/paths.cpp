@@ -80,6 +80,12 @@ std::wstring parent_path(const std::wstring& p) {
   return p.substr(0, root);
 }
 
+size_t file_name_offset(const std::wstring& p) {
+  size_t root = static_cast<size_t>(root_length(p));
+  size_t last = p.rfind(L'\\');
+  return last == std::wstring::npos || last < root ? root : last + 1;
+}
+
 std::wstring join_path(const std::wstring& folder, const std::wstring& name) {
   // A network root kept with its trailing backslash must not double it.
   if (folder == L"/" || is_drive(folder) || (!folder.empty() && folder.back() == L'\\')) return folder + name;

@@ -17,6 +17,10 @@ std::wstring parent_path(const std::wstring& path);
 // directly; other folders get a '\'.
 std::wstring join_path(const std::wstring& folder, const std::wstring& name);
 
+// Where the file-name part begins: after the last '\' behind the root (only
+// '\' counts here), or right after the root.
+size_t file_name_offset(const std::wstring& path);
+
 // Two backslashes and a third character that is neither '?' nor '.'.
 bool is_network_path(const std::wstring& path);
 

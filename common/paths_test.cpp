@@ -16,15 +16,17 @@ TEST(Paths, ParentJoinAndRoot) {
     const wchar_t* path;
     const wchar_t* parent;
     int root;
+    size_t name;  // where the file-name part begins: only '\\' counts
   };
   const Case cases[] = {
-      {L"C:\\a\\b", L"C:\\a", 3},   {L"C:\\a", L"C:\\", 3},  {L"C:\\", L"C:\\", 3},
-      {L"C:a", L"C:", 2},           {L"\\x", L"\\", 1},      {L"\\\\server\\share\\dir", L"\\\\server\\share", 2},
-      {L"\\\\server", L"\\\\", 2},  {L"C:/a/b", L"C:/a", 3}, {L"rel", L"", 0},
+      {L"C:\\a\\b", L"C:\\a", 3, 5},   {L"C:\\a", L"C:\\", 3, 3},  {L"C:\\", L"C:\\", 3, 3},
+      {L"C:a", L"C:", 2, 2},           {L"\\x", L"\\", 1, 1},      {L"\\\\server\\share\\dir", L"\\\\server\\share", 2, 15},
+      {L"\\\\server", L"\\\\", 2, 2},  {L"C:/a/b", L"C:/a", 3, 3}, {L"rel", L"", 0, 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(parent_path(c.path), c.parent) << c.path;
     EXPECT_EQ(root_length(c.path), c.root) << c.path;
+    EXPECT_EQ(file_name_offset(c.path), c.name) << c.path;
   }
   EXPECT_EQ(join_path(L"C:\\", L"x"), L"C:\\x");
   EXPECT_EQ(join_path(L"C:", L"x"), L"C:x");

@@ -60,14 +60,6 @@ LineRead read_list_line(ListReader& reader, std::wstring& line) {
   return LineRead::text;
 }
 
-// The file-name rule counts only '\' as a separator, after the root.
-const wchar_t* name_part(const wchar_t* path, size_t root) {
-  const wchar_t* name = path + root;
-  for (const wchar_t* p = name; *p; ++p)
-    if (*p == L'\\') name = p + 1;
-  return name;
-}
-
 const wchar_t* extension_part(const wchar_t* name) {
   const wchar_t* dot = std::wcsrchr(name, L'.');
   return dot ? dot + 1 : L"";
@@ -88,7 +80,7 @@ Row make_row(const std::wstring& path, int storage_index, int group, FileFacts& 
   folder[folder_length] = 0;
   row.path = text;
   row.folder = folder;
-  row.name = name_part(text, static_cast<size_t>(root_length(path)));
+  row.name = text + file_name_offset(path);
   row.extension = extension_part(row.name);
 
   shell::FileStatus status;
