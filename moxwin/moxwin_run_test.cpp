@@ -25,6 +25,19 @@ struct Installation {
   std::wstring operator/(const std::wstring& name) const { return dir / name; }
 };
 
+// Programs of the build beside the copy, under their own names or others.
+void copy_beside(const Installation& installation, const std::vector<std::pair<std::wstring, std::wstring>>& names) {
+  for (const auto& [from, to] : names)
+    ASSERT_TRUE(CopyFileW((test::program_dir() + L"\\" + from).c_str(), (installation / to).c_str(), FALSE))
+        << test::to_utf8(from);
+}
+
+void copy_search_programs(const Installation& installation) {
+  for (const wchar_t* name : {L"MOX.BAT", L"LAST.BAT", L"dirscan.exe", L"widen.exe", L"sizesum.exe", L"dupcheck.exe",
+                              L"sizegroup.exe", L"keygroup.exe", L"unkey.exe"})
+    copy_beside(installation, {{name, name}});
+}
+
 int close_by_button(const test::RemoteProgram& program, HWND window) {
   test::post_command(window, IDC_CLOSE);
   return program.wait_exit();
@@ -179,9 +192,7 @@ std::wstring wait_for_status(HWND window, const std::wstring& prefix) {
 // recycle bin; then LAST.BAT shows the sets that are left.
 TEST_F(MoxwinRun, SearchEraseAndLast) {
   Installation installation;
-  for (const wchar_t* name : {L"MOX.BAT", L"LAST.BAT", L"dirscan.exe", L"widen.exe", L"sizesum.exe", L"dupcheck.exe",
-                              L"sizegroup.exe", L"keygroup.exe", L"unkey.exe"})
-    ASSERT_TRUE(CopyFileW((test::program_dir() + L"\\" + name).c_str(), (installation / name).c_str(), FALSE));
+  copy_search_programs(installation);
   const std::wstring data = installation / L"data";
   test::make_dir(data);
   test::make_dir(data + L"\\sub");
@@ -257,6 +268,56 @@ TEST_F(MoxwinRun, SearchEraseAndLast) {
   for (int i = 0; i < 3000 && test::control_text(window, IDC_STATUS) == status; ++i) Sleep(20);
   status = wait_for_status(window, L"検索時間");
   EXPECT_EQ(sets_in_list(results), sets_by_content(left));
+  EXPECT_EQ(close_by_button(program, window), 0);
+}
+
+// The lines the recorders beside the program wrote, sorted, once there are
+// `count` of them (the viewer does not wait for what it starts).
+std::vector<std::wstring> recorded(const Installation& installation, size_t count) {
+  std::vector<std::wstring> lines;
+  for (int i = 0; i < 250 && lines.size() < count; ++i) {
+    Sleep(20);
+    std::wstring text = test::from_utf16le(test::read_file(installation / L"recorder.log"));
+    lines.clear();
+    for (size_t start = 0, end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
+      lines.push_back(text.substr(start, end - start));
+  }
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+// Open hands the selected rows to the viewer beside the program, which
+// starts the program its list associates; Open folder starts the file
+// manager. The search finds the application's own folder first, so the
+// stand-ins there take the place of both programs.
+TEST_F(MoxwinRun, OpenStartsTheViewerAndTheFileManager) {
+  Installation installation;
+  copy_search_programs(installation);
+  copy_beside(installation, {{L"view.exe", L"view.exe"}, {L"recorder.exe", L"recorder.exe"},
+                             {L"recorder.exe", L"explorer.exe"}});
+  test::write_file(installation / L"view.prg", ".txt recorder.exe\r\n");
+  const std::wstring data = installation / L"data";
+  test::make_dir(data);
+  for (const wchar_t* name : {L"\\a b.txt", L"\\c.txt"}) test::write_file(data + name, "same");
+  test::write_file(installation / L"LIST.TXT", test::utf16le(L"\uFEFF" + data + L"\r\n"));
+
+  test::RemoteProgram program(installation.exe, L"", installation.dir.path);
+  HWND window = program.wait_main_window();
+  ASSERT_TRUE(window);
+  test::post_command(window, IDC_START);
+  wait_for_status(window, L"検索時間");
+  test::RemoteList results(program, window, IDC_RESULT_LIST);
+  ASSERT_EQ(results.count(), 2);
+  results.set_selected(0, true);
+  results.set_selected(1, true);
+  test::post_command(window, IDM_OPEN);
+  std::vector<std::wstring> expected = {L"recorder.exe \"" + data + L"\\a b.txt\"",
+                                        L"recorder.exe \"" + data + L"\\c.txt\""};
+  EXPECT_EQ(recorded(installation, 2), expected);
+  results.set_focused(1);
+  test::post_command(window, IDM_OPEN_FOLDER);
+  expected.insert(expected.begin(), L"explorer.exe \"" + data + L"\"");
+  EXPECT_EQ(recorded(installation, 3), expected);
   EXPECT_EQ(close_by_button(program, window), 0);
 }
 

@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "moxwin/resource.h"
+#include "moxwin/results/open_commands.h"
 #include "moxwin/results/sort_commands.h"
 #include "moxwin/shell/app.h"
 #include "moxwin/shell/controls.h"
@@ -16,8 +17,6 @@ namespace mox::results {
 using shell::g_app;
 
 namespace {
-
-constexpr int kDateTextCap = 60;
 
 // Room for a header's title beside its image, so that no title starts cut.
 constexpr int kHeaderRoom = 8 + 24;
@@ -76,19 +75,6 @@ LRESULT custom_draw(NMLVCUSTOMDRAW* draw) {
 
 }  // namespace
 
-std::wstring date_text(int64_t file_time) {
-  if (file_time == shell::kUnknown) return {};
-  SYSTEMTIME local;
-  wchar_t text[kDateTextCap];
-  if (!shell::local_time(file_time, &local)) return L"date time format error";
-  int date = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, text, kDateTextCap);
-  if (date == 0 || date >= kDateTextCap - 1) return L"date time format error";
-  text[date - 1] = L' ';
-  if (GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &local, nullptr, text + date, kDateTextCap - date) == 0)
-    return L"date time format error";
-  return text;
-}
-
 std::wstring column_text(const Row& row, int column) {
   wchar_t text[64];
   switch (column) {
@@ -96,7 +82,7 @@ std::wstring column_text(const Row& row, int column) {
     case 1: std::swprintf(text, 64, L"%d", row.id); return text;
     case 2: std::swprintf(text, 64, L"%d", row.group); return text;
     case 3: return row.found && row.size >= 0 ? shell::grouped(row.size) : std::wstring();
-    case 4: return row.found ? date_text(row.time) : std::wstring();
+    case 4: return row.found ? shell::date_text(row.time) : std::wstring();
     case 5: return row.folder;
     case 6: return row.name;
     case 7: return row.extension;
@@ -151,6 +137,21 @@ ListItems items(HWND window) {
   return result;
 }
 
+const Row* row_at(HWND window, int item) {
+  shell::ListView view = list::control(window);
+  if (item < 0 || item >= view.count()) return nullptr;
+  LPARAM row = view.data(item);
+  return row >= 0 && row < g_app.model.count() ? &g_app.model.rows[static_cast<size_t>(row)] : nullptr;
+}
+
+std::vector<const Row*> selected_rows(HWND window) {
+  shell::ListView view = list::control(window);
+  std::vector<const Row*> rows;
+  for (int item = view.next(-1, LVNI_SELECTED); item >= 0; item = view.next(item, LVNI_SELECTED))
+    if (const Row* row = row_at(window, item)) rows.push_back(row);
+  return rows;
+}
+
 void write_items(HWND window, const ListItems& before, const ListItems& after) {
   shell::ListView view = list::control(window);
   for (size_t i = 0; i < after.size() && i < before.size(); ++i) {
@@ -179,6 +180,9 @@ LRESULT notify(HWND window, NMHDR* header) {
       return 1;
     case NM_RCLICK:
       shell::show_results_menu(window);
+      return 0;
+    case NM_DBLCLK:
+      commands::open_clicked(window, reinterpret_cast<NMITEMACTIVATE*>(header)->iItem);
       return 0;
   }
   return 0;

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "moxwin/results/checking.h"
 #include "moxwin/results/model.h"
@@ -16,11 +17,6 @@ namespace mox::results {
 
 constexpr int kFolderTextCap = 1032;  // Folder texts read back from the list
 constexpr int kPathTextCap = 1033;
-
-// The date text of a file time: the locale's short date, a blank and its
-// time; "date time format error" when it cannot be formatted. An unknown time
-// gives an empty text.
-std::wstring date_text(int64_t file_time);
 
 // The text of one column of a row.
 std::wstring column_text(const Row& row, int column);
@@ -42,6 +38,10 @@ void reset_header_images(HWND window);
 
 // The check boxes and selection of every item, in list order.
 ListItems items(HWND window);
+// The row behind an item, or none for an item that is not in the list.
+const Row* row_at(HWND window, int item);
+// The rows of the selected items, in list order.
+std::vector<const Row*> selected_rows(HWND window);
 // Writes the items' check boxes and selection where they differ from `before`.
 void write_items(HWND window, const ListItems& before, const ListItems& after);
 

@@ -10,6 +10,7 @@
 #include "moxwin/resource.h"
 #include "moxwin/results/file_identity.h"
 #include "moxwin/shell/app.h"
+#include "moxwin/shell/numbers.h"
 #include "moxwin/shell/window_harness.h"
 
 namespace mox::results {
@@ -18,6 +19,7 @@ namespace {
 using test::dated_line;
 using test::Front;
 using test::FrontOptions;
+using shell::date_text;
 
 std::wstring identity_text(const std::wstring& path, int link) {
   FileIdentity id;

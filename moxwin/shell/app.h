@@ -8,6 +8,7 @@
 #include "moxwin/results/model.h"
 #include "moxwin/results/sorting.h"
 #include "moxwin/shell/layout.h"
+#include "moxwin/shell/program_menus.h"
 #include "moxwin/shell/run.h"
 #include "moxwin/shell/settings.h"
 
@@ -21,6 +22,7 @@ struct App {
   HACCEL accelerators = nullptr;
   HMENU menus[kPopupCount] = {};   // the menu resources
   HMENU popups[kPopupCount] = {};  // their first popups
+  ProgramMenus program_menus;      // the configured programs of both submenus
   long esc_setting = 0;            // non-zero: Esc does not close
   int quit_code = 0;
   bool win9x = false;  // recorded from the version; no code of this 64-bit build depends on it

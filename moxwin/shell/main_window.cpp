@@ -11,6 +11,8 @@
 #include "moxwin/results/check_commands.h"
 #include "moxwin/results/checking.h"
 #include "moxwin/results/erase.h"
+#include "moxwin/results/export.h"
+#include "moxwin/results/open_commands.h"
 #include "moxwin/results/result_list.h"
 #include "moxwin/results/sort_commands.h"
 #include "moxwin/shell/app.h"
@@ -22,6 +24,7 @@
 #include "moxwin/shell/modal.h"
 #include "moxwin/shell/numbers.h"
 #include "moxwin/shell/process.h"
+#include "moxwin/shell/program_menus.h"
 
 namespace mox::shell {
 
@@ -91,21 +94,21 @@ void enter(HWND window) {
 // False for a command id the window does not handle.
 bool command(HWND window, int id) {
   using namespace results::commands;
-  // Opening, copying, saving and properties come with their own commands;
-  // until then these ids are taken and do nothing.
-  if (id >= IDM_PROGRAM_FIRST && id <= IDM_PROGRAM_LAST) return true;
+  if (id >= IDM_PROGRAM_FIRST && id <= IDM_PROGRAM_LAST) {
+    open_with_program(window, id);
+    return true;
+  }
   switch (id) {
     case IDOK: enter(window); break;
     case IDCANCEL:
       if (g_app.esc_setting == 0) close_window(window, true);
       break;
-    case IDM_COPY_PATHS:
-    case IDM_OPEN:
-    case IDM_SAVE_AS:
-    case IDM_OPEN_FOLDER:
-    case IDM_PROPERTIES:
-    case IDM_FOLDER_PROPERTIES:
-      break;
+    case IDM_COPY_PATHS: copy_paths(window); break;
+    case IDM_OPEN: open_selected(window); break;
+    case IDM_SAVE_AS: save_as(window); break;
+    case IDM_OPEN_FOLDER: open_folder(window); break;
+    case IDM_PROPERTIES: show_properties(window, false); break;
+    case IDM_FOLDER_PROPERTIES: show_properties(window, true); break;
     case IDM_ABOUT: show_about(window); break;
     case IDM_SELECT_ALL: select_all(window); break;
     case IDM_INVERT_SELECTION: invert_selection(window); break;
@@ -164,6 +167,9 @@ void initialise(HWND window) {
   g_app.layout_captured = true;
   g_app.accelerators = LoadAcceleratorsW(g_app.instance, MAKEINTRESOURCEW(IDA_ACCELERATORS));
   load_menus();
+  build_program_menus(&g_app.program_menus);
+  fill_program_submenu(window, &g_app.program_menus, g_app.popups[kPopupEdit], 0);
+  fill_program_submenu(window, &g_app.program_menus, g_app.popups[kPopupResults], 1);
 }
 
 INT_PTR CALLBACK main_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
@@ -188,6 +194,10 @@ INT_PTR CALLBACK main_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
     case WM_SIZE:
       if (g_app.layout_captured) apply_resize(window, g_app.layout, LOWORD(l), HIWORD(l));
       return TRUE;
+    case WM_MEASUREITEM:
+      return measure_program_item(window, reinterpret_cast<MEASUREITEMSTRUCT*>(l));
+    case WM_DRAWITEM:
+      return draw_program_item(reinterpret_cast<const DRAWITEMSTRUCT*>(l));
     case WM_DROPFILES:
       folder_list::add_dropped(window, reinterpret_cast<HDROP>(w));
       return TRUE;

@@ -2,11 +2,14 @@
 
 #include <cwchar>
 
+#include "moxwin/shell/file_status.h"
+
 namespace mox::shell {
 
 namespace {
 
 constexpr int kSeparatorCap = 10;  // 9 characters
+constexpr int kDateTextCap = 60;
 
 struct NumberFormat {
   NUMBERFMTW format = {};  // pointers set by prepare_number_format
@@ -65,6 +68,19 @@ bool local_time(int64_t file_time, SYSTEMTIME* local) {
   FILETIME utc_file = {static_cast<DWORD>(file_time), static_cast<DWORD>(static_cast<uint64_t>(file_time) >> 32)};
   SYSTEMTIME utc;
   return FileTimeToSystemTime(&utc_file, &utc) && SystemTimeToTzSpecificLocalTime(nullptr, &utc, local);
+}
+
+std::wstring date_text(int64_t file_time) {
+  if (file_time == kUnknown) return {};
+  SYSTEMTIME local;
+  wchar_t text[kDateTextCap];
+  if (!local_time(file_time, &local)) return L"date time format error";
+  int date = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, text, kDateTextCap);
+  if (date == 0 || date >= kDateTextCap - 1) return L"date time format error";
+  text[date - 1] = L' ';
+  if (GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &local, nullptr, text + date, kDateTextCap - date) == 0)
+    return L"date time format error";
+  return text;
 }
 
 }  // namespace mox::shell

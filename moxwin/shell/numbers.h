@@ -21,4 +21,9 @@ int64_t current_time();
 // of the date itself. False when a step fails.
 bool local_time(int64_t file_time, SYSTEMTIME* local);
 
+// The date text of a file time: the locale's short date, a blank and its
+// time; "date time format error" when it cannot be formatted. An unknown time
+// gives an empty text.
+std::wstring date_text(int64_t file_time);
+
 }  // namespace mox::shell

@@ -195,6 +195,8 @@ void RemoteList::set_selected(int item, bool selected) const {
   set_state(item, selected ? LVIS_SELECTED : 0, LVIS_SELECTED);
 }
 
+void RemoteList::set_focused(int item) const { set_state(item, LVIS_FOCUSED, LVIS_FOCUSED); }
+
 void RemoteList::set_state(int item, UINT state, UINT mask) const {
   if (!remote_block_) return;
   LVITEMW request{};

@@ -68,6 +68,7 @@ class RemoteList {
   bool selected(int item) const;
   void set_checked(int item, bool checked) const;
   void set_selected(int item, bool selected) const;
+  void set_focused(int item) const;
 
  private:
   void set_state(int item, UINT state, UINT mask) const;

@@ -125,15 +125,15 @@ int fake_shell_delete(SHFILEOPSTRUCTW* operation) {
   return SHFileOperationW(&quiet);
 }
 
-DWORD fake_start(const wchar_t*, wchar_t* command_line) {
-  g_asked.starts.push_back(command_line);
-  return 0;
+DWORD fake_start(const wchar_t* program, wchar_t* command_line) {
+  g_asked.starts.push_back({program ? program : L"", command_line});
+  return g_answers.start_error;
 }
 
 void fake_open_document(const wchar_t* file) { g_asked.documents.push_back(file); }
 
-HINSTANCE fake_shell_verb(const wchar_t* file, const wchar_t* verb, ULONG) {
-  g_asked.starts.push_back(std::wstring(verb) + L" " + file);
+HINSTANCE fake_shell_verb(const wchar_t* file, const wchar_t* verb, ULONG mask) {
+  g_asked.verbs.push_back({verb, file, mask});
   return reinterpret_cast<HINSTANCE>(42);
 }
 

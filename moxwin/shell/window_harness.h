@@ -31,6 +31,16 @@ struct ShellDelete {
   FILEOP_FLAGS flags = 0;
 };
 
+struct Started {
+  std::wstring program;  // the application name, empty when none was given
+  std::wstring command_line;
+};
+
+struct ShellVerb {
+  std::wstring verb, file;
+  ULONG mask = 0;
+};
+
 // What the program asked and started, in order.
 struct Asked {
   std::vector<AskedBox> boxes;
@@ -41,7 +51,8 @@ struct Asked {
   std::vector<std::pair<std::wstring, bool>> browse_selections;
   std::vector<ShellDelete> deletes;
   std::vector<std::wstring> documents;  // opened with their associated program
-  std::vector<std::wstring> starts;     // command lines started without waiting
+  std::vector<Started> starts;          // programs started without waiting
+  std::vector<ShellVerb> verbs;
 };
 
 // How the fakes answer; each queue falls back to its default when empty.
@@ -55,6 +66,7 @@ struct Answers {
   std::function<void(HWND dialog)> dialog;
   // Before the shell's delete runs (for real, without any window of its own).
   std::function<void()> before_delete;
+  DWORD start_error = 0;  // what every program start returns
 };
 
 extern Asked g_asked;
