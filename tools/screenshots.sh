@@ -4,7 +4,8 @@
 # faces mapped to IPA Gothic), captured into PNG files.
 #   screenshots.sh <build> <out>
 # Writes <out>/moxwin-empty.png, moxwin-folders.png, moxwin-about.png,
-# moxwin-results.png (a search of the demo's sample tree, auto-checked) and
+# moxwin-results.png (a search of the demo's sample tree, auto-checked),
+# moxwin-menu.png (the edit menu with its program submenu open) and
 # moxwin-sort.png.
 set -euo pipefail
 [ $# -eq 2 ] || { sed -n '5,6p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
@@ -15,55 +16,18 @@ for exe in moxwin wmcommand dirscan widen sizesum dupcheck; do
   [ -f "$build/bin/$exe.exe" ] || { echo "screenshots: build $exe first ($build/bin/$exe.exe)" >&2; exit 1; }
 done
 
-packages=(xvfb imagemagick x11-utils fonts-ipafont-gothic fonts-wine)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "screenshots: installing ${missing[*]}"
-  sudo=; [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
-locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' || { echo "screenshots: run ./mox setup (ja_JP.UTF-8)" >&2; exit 1; }
-
-# Not the headless test prefix: the graphics driver is a setting of the prefix.
-export WINEPREFIX=$build/picture-prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+who=screenshots
+. "$(dirname "$0")/wine_display.sh"
+install_display_packages virtual
+install_missing "$who" xdotool
 scratch=$(mktemp -d)
-xvfb_pid=
 cleanup() {
-  wineserver -k 2>/dev/null || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null || true; fi
+  stop_wine_display
   rm -rf "$scratch"
 }
 trap cleanup EXIT
-
-# Xvfb picks a free display itself and tells its number.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-[ -s "$scratch/display" ] || { echo "screenshots: Xvfb did not start" >&2; cat "$scratch/xvfb.log" >&2; exit 1; }
-export DISPLAY=:$(cat "$scratch/display")
-
-if [ ! -f "$WINEPREFIX/.mox-ready" ]; then
-  rm -rf "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1
-  # Debian's Wine does not load its own fonts (Marlett draws the caption buttons).
-  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-  # Without a window manager Wine draws the caption itself.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-  # reg decodes its arguments by the locale: the face names need UTF-8.
-  for face in "ＭＳ Ｐゴシック" "ＭＳ ゴシック" "MS UI Gothic" "MS PGothic" "MS Gothic"; do
-    LANG=C.UTF-8 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAPGothic /f >/dev/null 2>&1
-  done
-  wineserver -w
-  touch "$WINEPREFIX/.mox-ready"
-fi
-# Wine has no sort command: the test stand-in serves the search scripts.
-cp "$build/winetools/sort.exe" "$WINEPREFIX/drive_c/windows/system32/"
+start_xvfb
+use_picture_prefix
 
 utf16() { { printf '\xef\xbb\xbf'; cat; } | iconv -f UTF-8 -t UTF-16LE; }
 
@@ -73,39 +37,6 @@ prepare() {
   mkdir -p "$folder"
   cp "$build/bin/moxwin.exe" "$folder/"
   echo "$folder"
-}
-
-wait_window() {
-  for _ in $(seq 100); do
-    xwininfo -name "$1" >/dev/null 2>&1 && { sleep 1.5; return 0; }  # let it paint
-    sleep 0.1
-  done
-  echo "screenshots: no window \"$1\"" >&2
-  return 1
-}
-
-capture() {
-  local name=$1 file=$2 info x y w h
-  info=$(xwininfo -name "$name")
-  x=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
-  y=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info")
-  w=$(sed -n 's/^ *Width: *//p' <<<"$info")
-  h=$(sed -n 's/^ *Height: *//p' <<<"$info")
-  import -window root "$scratch/root.png"
-  convert "$scratch/root.png" -crop "${w}x${h}+${x}+${y}" +repage "$out/$file"
-  echo "screenshots: $out/$file (${w}x${h})"
-}
-
-post() { wine "$build/bin/wmcommand.exe" "$1" "$2" >/dev/null 2>&1; }
-
-# A search has ended when its count file is rewritten.
-wait_search() {
-  for _ in $(seq 300); do
-    [ "$1/LIST5.TXT" -nt "$1/LIST.TXT" ] && [ -s "$1/DLIST.TXT" ] && { sleep 2; return 0; }
-    sleep 0.1
-  done
-  echo "screenshots: the search in $1 did not end" >&2
-  return 1
 }
 
 # Starts the program in a folder, runs the given picture steps, closes it.
@@ -148,7 +79,13 @@ for f in MOX.BAT LAST.BAT dirscan.exe widen.exe sizesum.exe dupcheck.exe sizegro
 done
 "$(dirname "$0")/make_sample_tree.sh" "$scratch/sample"
 printf 'Z:%s\r\n' "${scratch//\//\\}\\sample" | utf16 >"$results/LIST.TXT"
-printf '%s\r\n' '[history0]' 'program0=MOX.BAT /v' >"$results/moxwin.ini"
+# Three programs for the submenu: an icon from the program, one from a file
+# type, one by index from another file (display names in %XXXX escapes).
+printf '%s\r\n' '[history0]' 'program0=MOX.BAT /v' '[program]' \
+  'program0=notepad.exe %0025%0031' \
+  'program1=write.exe<0>*.txt|%30C6%30AD%30B9%30C8 (*.txt %306E%30A2%30A4%30B3%30F3)' \
+  'program2=regedit.exe<0>C:\windows\regedit.exe|%30EC%30B8%30B9%30C8%30EA %30A8%30C7%30A3%30BF' \
+  >"$results/moxwin.ini"
 results_steps() {
   sleep 1
   post moxwin 1049
@@ -156,6 +93,23 @@ results_steps() {
   post moxwin 1043
   sleep 1
   capture moxwin moxwin-results.png
+  # The edit menu over the selected rows, its program submenu opened by
+  # pointing at it (its fourth item, measured in this prefix's font); menus
+  # are windows of their own, so the picture is the screen's content around
+  # them.
+  post moxwin 210
+  post moxwin 1047
+  sleep 1
+  local info
+  info=$(xwininfo -name moxwin)
+  xdotool mousemove $(($(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info") + 200)) \
+    $(($(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info") + 296))
+  sleep 1.5
+  import -window root "$scratch/root.png"
+  convert "$scratch/root.png" -trim +repage "$out/moxwin-menu.png"
+  echo "$who: $out/moxwin-menu.png"
+  xdotool key Escape Escape
+  sleep 0.5
   post moxwin 1012
   wait_window "moxwin - sort"
   capture "moxwin - sort" moxwin-sort.png
