@@ -179,13 +179,6 @@ Sets sets_in_list(const test::RemoteList& results) {
   return sets;
 }
 
-// Waits until the status line shows a text that begins with `prefix`.
-std::wstring wait_for_status(HWND window, const std::wstring& prefix) {
-  std::wstring status;
-  for (int i = 0; i < 3000 && !(status = test::control_text(window, IDC_STATUS)).starts_with(prefix); ++i) Sleep(20);
-  return status;
-}
-
 // The whole road as a user takes it: folders and filters, Start with the
 // default program line in a working folder that holds the scripts and the
 // programs, the summary and the sets; Mark's auto-check, Erase into the
@@ -215,7 +208,7 @@ TEST_F(MoxwinRun, SearchEraseAndLast) {
   EXPECT_EQ(test::control_text(window, IDC_PROGRAM), L"MOX.BAT /v");
   test::set_control_text(window, IDC_EXCLUDE, L".tmp>");
   test::post_command(window, IDC_START);
-  std::wstring status = wait_for_status(window, L"検索時間");
+  std::wstring status = test::wait_for_status(window, L"検索時間");
   EXPECT_TRUE(status.ends_with(L" 秒  ファイル数 7  グループ数 3 現在のファイル数 7")) << test::to_utf8(status);
   test::RemoteList results(program, window, IDC_RESULT_LIST);
   EXPECT_EQ(sets_in_list(results), sets_by_content(files));
@@ -244,7 +237,7 @@ TEST_F(MoxwinRun, SearchEraseAndLast) {
   EXPECT_EQ(test::box_text(question),
             L"これらの " + std::to_wstring(checked.size()) + L" 個のファイルを削除してもよろしいですか?");
   ASSERT_TRUE(test::answer(question, IDYES));
-  status = wait_for_status(window, std::to_wstring(checked.size()) + L"個");
+  status = test::wait_for_status(window, std::to_wstring(checked.size()) + L"個");
   EXPECT_EQ(status, std::to_wstring(checked.size()) + L"個のファイルを削除しました");
   std::wstring log;
   for (const std::wstring& path : checked) {
@@ -266,7 +259,7 @@ TEST_F(MoxwinRun, SearchEraseAndLast) {
   test::set_control_text(window, IDC_PROGRAM, L"LAST.BAT");
   test::post_command(window, IDC_START);
   for (int i = 0; i < 3000 && test::control_text(window, IDC_STATUS) == status; ++i) Sleep(20);
-  status = wait_for_status(window, L"検索時間");
+  status = test::wait_for_status(window, L"検索時間");
   EXPECT_EQ(sets_in_list(results), sets_by_content(left));
   EXPECT_EQ(close_by_button(program, window), 0);
 }
@@ -305,7 +298,7 @@ TEST_F(MoxwinRun, OpenStartsTheViewerAndTheFileManager) {
   HWND window = program.wait_main_window();
   ASSERT_TRUE(window);
   test::post_command(window, IDC_START);
-  wait_for_status(window, L"検索時間");
+  test::wait_for_status(window, L"検索時間");
   test::RemoteList results(program, window, IDC_RESULT_LIST);
   ASSERT_EQ(results.count(), 2);
   results.set_selected(0, true);

@@ -105,12 +105,6 @@ TEST_F(Zip, ViewerShowsANoteForProgramsInsteadOfRunningThem) {
   }
 }
 
-std::wstring wait_for_status(HWND window, const std::wstring& prefix) {
-  std::wstring status;
-  for (int i = 0; i < 3000 && !(status = test::control_text(window, IDC_STATUS)).starts_with(prefix); ++i) Sleep(20);
-  return status;
-}
-
 // The result list's rows by group (column 2), each group's paths in a set.
 std::set<std::set<std::wstring>> groups_shown(const test::RemoteList& results) {
   std::map<std::wstring, std::set<std::wstring>> by_group;
@@ -144,7 +138,7 @@ TEST_F(Zip, SearchFromTheWindowAndSettingsThatLast) {
     EXPECT_EQ(test::control_text(window, IDC_PROGRAM), L"MOX.BAT /v");
     test::set_control_text(window, IDC_EXCLUDE, L".tmp>");
     test::post_command(window, IDC_START);
-    std::wstring status = wait_for_status(window, L"検索時間");
+    std::wstring status = test::wait_for_status(window, L"検索時間");
     EXPECT_TRUE(status.ends_with(L" 秒  ファイル数 5  グループ数 2 現在のファイル数 5")) << test::to_utf8(status);
     test::RemoteList results(program, window, IDC_RESULT_LIST);
     EXPECT_EQ(groups_shown(results), expected);

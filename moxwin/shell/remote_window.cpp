@@ -138,6 +138,12 @@ std::wstring control_text(HWND dialog, int id) {
   return control ? window_text(control) : L"";
 }
 
+std::wstring wait_for_status(HWND window, const std::wstring& prefix) {
+  std::wstring status;
+  for (int i = 0; i < 3000 && !(status = control_text(window, IDC_STATUS)).starts_with(prefix); ++i) Sleep(20);
+  return status;
+}
+
 void set_control_text(HWND dialog, int id, const std::wstring& text) {
   SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }

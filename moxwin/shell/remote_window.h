@@ -46,6 +46,9 @@ void post_command(HWND window, int id);
 // WM_GETTEXT, which the system carries across processes.
 std::wstring window_text(HWND window);
 std::wstring control_text(HWND dialog, int id);
+// Waits (up to a minute) until the status line shows a text that begins
+// with `prefix`; returns the last text it showed.
+std::wstring wait_for_status(HWND window, const std::wstring& prefix);
 void set_control_text(HWND dialog, int id, const std::wstring& text);
 // The message of a message box (its static text).
 std::wstring box_text(HWND box);
