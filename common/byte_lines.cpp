@@ -5,18 +5,29 @@
 
 namespace mox {
 
+namespace {
+
+// The CR of a CR LF line end, as a text-mode stream would drop it.
+int without_cr(char* out, int n) {
+  if (n > 0 && out[n - 1] == '\r') out[--n] = 0;
+  return n;
+}
+
+}  // namespace
+
 int read_whole_byte_line(LineReader& r, char* out, int cap) {
   int n = read_byte_line(r, out, cap);
   if (n < 0) return -1;
   if (n > 0 && out[n - 1] == '\n') {
     out[--n] = 0;
-    return n;
+    return without_cr(out, n);
   }
   if (n < cap - 1) return n;  // the last line, without LF
-  // The buffer is full: the line fits only if its LF (or the end) comes next.
+  // The buffer is full: the line fits only if its line end (or the end) comes next.
   char rest[256];
   int m = read_byte_line(r, rest, sizeof rest);
-  if (m < 0 || (m == 1 && rest[0] == '\n')) return n;
+  if (m < 0 || (m == 2 && rest[0] == '\r' && rest[1] == '\n')) return n;
+  if (m == 1 && rest[0] == '\n') return without_cr(out, n);
   while (rest[m - 1] != '\n') {
     m = read_byte_line(r, rest, sizeof rest);
     if (m < 0) break;

@@ -10,7 +10,10 @@ namespace mox {
 constexpr int kLineTooLong = -2;
 constexpr int kLineHasNul = -3;
 
-// Reads one line into out (cap counts the terminator) and drops its LF. A
+// Reads one line into out (cap counts the terminator) and drops its LF and
+// a CR before it: the byte-family programs read standard input in binary
+// mode, since in text mode a Ctrl+Z inside a line ends the input there and
+// the line would arrive cut short. A
 // line whose text does not fit in cap - 1 bytes is consumed whole and
 // reported as kLineTooLong, so no caller ever sees a cut line. Returns the
 // length, -1 at the end of input.

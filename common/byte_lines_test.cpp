@@ -39,7 +39,11 @@ TEST(WholeByteLine, NeverHandsOutPartOfALine) {
       {"12345678", {"<long>"}},
       {far + "\nx", {"<long>", "x"}},
       {"\n\nab", {"", "", "ab"}},
-      {"a\r\n", {"a\r"}},  // a CR stays for the caller
+      {"a\r\n", {"a"}},  // the CR of a CR LF belongs to the line end
+      {"1234567\r\nabc\r\n", {"1234567", "abc"}},
+      {"123456\r\n", {"123456"}},  // the CR fills the buffer, its LF comes next
+      {"a\rb\r\r\n", {"a\rb\r"}},  // other CRs stay
+      {"ab\x1A" "cd\n", {"ab\x1A" "cd"}},  // a Ctrl+Z ends nothing
       {"", {}},
   };
   for (const Case& c : cases) EXPECT_EQ(whole_lines(c.in, 8), c.out) << c.in.substr(0, 20);

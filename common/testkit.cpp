@@ -1,9 +1,15 @@
 #include "testkit.h"
 
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <iterator>
 
 namespace mox::test {
 
@@ -147,6 +153,201 @@ std::wstring trash_folder() {
   CreateDirectoryW(folder.c_str(), nullptr);
   remove_tree(folder + L"\\Trash");
   return folder;
+}
+
+unsigned long long Random::next() {
+  // splitmix64: every seed, 0 included, gives a full-period sequence.
+  unsigned long long z = (state += 0x9E3779B97F4A7C15ULL);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+  return z ^ (z >> 31);
+}
+
+size_t Random::below(size_t n) { return n == 0 ? 0 : static_cast<size_t>(next() % n); }
+
+std::vector<unsigned long long> random_seeds(unsigned long long first, int count) {
+  wchar_t text[32];
+  DWORD n = GetEnvironmentVariableW(L"MOX_SEED", text, 32);
+  if (n > 0 && n < 32) return {std::wcstoull(text, nullptr, 10)};
+  std::vector<unsigned long long> seeds;
+  for (int i = 0; i < count; ++i) seeds.push_back(first + static_cast<unsigned long long>(i));
+  return seeds;
+}
+
+std::string random_bytes(Random& r, size_t max_length) {
+  static const char kSpecial[] = {'\n', '\r', '\0', '?', '\xFF', '\xFE', '|', '\t', ' ', '0', ':', '\\'};
+  size_t length = r.below(max_length + 1);
+  std::string bytes(length, '\0');
+  for (char& b : bytes)
+    b = r.below(4) == 0 ? kSpecial[r.below(sizeof kSpecial)] : static_cast<char>(r.below(256));
+  return bytes;
+}
+
+namespace {
+
+// One unit of the list's width, little-endian.
+std::string unit_bytes(unsigned value, int unit) {
+  if (unit == 1) return std::string(1, static_cast<char>(value & 0xFF));
+  return {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};
+}
+
+bool is_lf(const std::string& list, size_t at, int unit) {
+  return list[at] == '\n' && (unit == 1 || list[at + 1] == '\0');
+}
+
+// Lines with their LF; a last line without one stands as it is.
+std::vector<std::string> split_units(const std::string& list, int unit) {
+  std::vector<std::string> lines;
+  size_t start = 0, at = 0;
+  for (; at + static_cast<size_t>(unit) <= list.size(); at += static_cast<size_t>(unit))
+    if (is_lf(list, at, unit)) {
+      lines.push_back(list.substr(start, at + static_cast<size_t>(unit) - start));
+      start = at + static_cast<size_t>(unit);
+    }
+  if (start < list.size()) lines.push_back(list.substr(start));
+  return lines;
+}
+
+size_t unit_offset(Random& r, const std::string& line, int unit) {
+  return r.below(line.size() / static_cast<size_t>(unit) + 1) * static_cast<size_t>(unit);
+}
+
+}  // namespace
+
+std::string mutate_list(Random& r, const std::string& valid, int unit) {
+  std::vector<std::string> lines = split_units(valid, unit);
+  if (lines.empty()) lines.emplace_back();
+  const std::string bom = unit == 2 ? std::string("\xFF\xFE") : std::string("\xEF\xBB\xBF");
+  const std::string lf = unit_bytes('\n', unit);
+  for (size_t changes = 1 + r.below(4); changes > 0; --changes) {
+    size_t i = r.below(lines.size());
+    std::string& line = lines[i];
+    size_t at = unit_offset(r, line, unit);
+    switch (r.below(8)) {
+      case 0:  // cut short, the line end kept or not
+        line = line.substr(0, at) + (r.below(2) ? lf : std::string());
+        break;
+      case 1:
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(i), line);
+        break;
+      case 2:
+        line.insert(at, bom);
+        break;
+      case 3:
+        line.insert(at, unit == 2 ? unit_bytes(0xD800 + static_cast<unsigned>(r.below(0x800)), 2)
+                                  : unit_bytes(0x80 + static_cast<unsigned>(r.below(0x80)), 1));
+        break;
+      case 4:
+        line.insert(at, unit_bytes(0, unit));
+        break;
+      case 5: {  // 100,000 units that begin like the line
+        std::string longer = line.substr(0, at);
+        while (longer.size() < 100000 * static_cast<size_t>(unit)) longer += unit_bytes('x', unit);
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(i), longer + unit_bytes('\r', unit) + lf);
+        break;
+      }
+      case 6:
+        if (at < line.size()) line.replace(at, static_cast<size_t>(unit), unit_bytes(static_cast<unsigned>(r.next()), unit));
+        break;
+      default: {  // no final line end
+        std::string& last = lines.back();
+        const size_t width = static_cast<size_t>(unit);
+        for (char end : {'\n', '\r'})
+          if (last.size() >= width && last.compare(last.size() - width, width, unit_bytes(end, unit)) == 0)
+            last.resize(last.size() - width);
+        break;
+      }
+    }
+  }
+  std::string out;
+  for (const std::string& line : lines) out += line;
+  return out;
+}
+
+std::vector<std::wstring> cleaned_lines(const std::string& list, int unit) {
+  std::vector<std::wstring> out;
+  for (const std::string& piece : split_units(list, unit)) {
+    std::wstring line;
+    if (unit == 2)
+      line = from_utf16le(piece);
+    else
+      for (char c : piece) line += static_cast<wchar_t>(static_cast<unsigned char>(c));
+    if (unit == 1) {
+      if (!line.empty() && line.back() == L'\n') line.pop_back();
+      if (!line.empty() && line.back() == L'\r') line.pop_back();
+    } else {
+      if (!line.empty() && line[0] == 0xFEFF) line.erase(0, 1);
+      size_t end = line.find_first_of(L"\r\n");
+      if (end != std::wstring::npos) line.resize(end);
+    }
+    out.push_back(line);
+  }
+  return out;
+}
+
+namespace {
+
+// A path below C:\d, now and then with names no single code page holds.
+std::wstring random_path(Random& r) {
+  static const wchar_t* const kNames[] = {L"a.txt", L"\u00E9t\u00E9.doc", L"\u65E5\u672C.jpg", L"x y.bin",
+                                          L"\U0001F600.png"};
+  std::wstring path = L"C:\\d";
+  for (size_t depth = r.below(3); depth > 0; --depth) path += L"\\sub" + std::to_wstring(r.below(5));
+  return path + L"\\" + std::to_wstring(r.below(100)) + kNames[r.below(std::size(kNames))];
+}
+
+std::wstring size20(unsigned long long size) {
+  wchar_t digits[24];
+  std::swprintf(digits, 24, L"%020llu", size);
+  return digits;
+}
+
+}  // namespace
+
+std::string random_size_path_list(Random& r) {
+  std::wstring text;
+  unsigned long long size = r.below(3);
+  for (size_t lines = 1 + r.below(30); lines > 0; --lines) {
+    if (r.below(3) == 0) size += 1 + r.below(1000);
+    text += size20(size) + (r.below(4) == 0 ? L"c" : L" ") + random_path(r) + L"\r\n";
+  }
+  return utf16le(text);
+}
+
+std::string random_name_list(Random& r, bool separated) {
+  std::wstring text;
+  int name = 0;
+  for (size_t lines = 1 + r.below(30); lines > 0; --lines) {
+    if (r.below(3) == 0) {
+      ++name;
+      if (separated) text += L"\r\n";
+    }
+    std::wstring field = L"n" + std::to_wstring(name) + (name % 3 ? L".txt" : L"\u00E9.TXT");
+    if (r.below(10) == 0) field += std::wstring(80, L'w');  // longer than its 70 columns
+    field.resize(field.size() < 70 ? 70 : field.size(), L' ');
+    text += field + L"|" + size20(r.below(5)) + L" " + random_path(r) + L"\r\n";
+  }
+  return utf16le(text);
+}
+
+Captured run_reader(const std::string& input, const std::function<void(FILE* in, FILE* out)>& body) {
+  static TempDir scratch(L"reader");
+  const std::wstring in_path = scratch / L"in", out_path = scratch / L"out", err_path = scratch / L"err";
+  write_file(in_path, input);
+  FILE* in = _wfopen(in_path.c_str(), L"rb");
+  FILE* out = _wfopen(out_path.c_str(), L"wb");
+  std::fflush(stderr);
+  int saved = _dup(2);
+  int err = _wopen(err_path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+  _dup2(err, 2);
+  _close(err);
+  body(in, out);
+  std::fflush(stderr);
+  _dup2(saved, 2);
+  _close(saved);
+  std::fclose(in);
+  std::fclose(out);
+  return {read_file(out_path), read_file(err_path)};
 }
 
 void start_watchdog(unsigned long milliseconds) {

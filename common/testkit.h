@@ -1,7 +1,10 @@
 // Helpers for tests: scratch folders, file bytes, UTF-16LE conversions and
 // running the tool set's programs with captured streams.
 #pragma once
+#include <cstdio>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace mox::test {
 
@@ -49,6 +52,50 @@ RunResult run(const std::wstring& program, const std::wstring& args, const std::
 // was to go to the recycle bin) and emptied, so that what a test finds in
 // its Trash\files folder came from that test. Empty when it is not set.
 std::wstring trash_folder();
+
+// Seeded random input for the readers' random tests. Every case has its own
+// seed, printed by a failing check; MOX_SEED=<seed> in the environment runs
+// that case alone.
+struct Random {
+  unsigned long long state;
+  explicit Random(unsigned long long seed) : state(seed) {}
+  unsigned long long next();
+  size_t below(size_t n);  // 0 to n - 1; 0 when n is 0
+};
+
+// The seeds of count cases from first on, or the one MOX_SEED names.
+std::vector<unsigned long long> random_seeds(unsigned long long first, int count);
+
+// Up to max_length random bytes, at times biased to line ends, NULs, '?' and
+// the bytes of U+FEFF, which the readers treat specially.
+std::string random_bytes(Random& r, size_t max_length);
+
+// A valid list made hostile by one to four changes: a line cut short, a line
+// doubled, U+FEFF inside a line, a lone surrogate (8-bit lists: a stray high
+// byte), a NUL, a line of 100,000 units, a random unit, the final line end
+// dropped. unit is 2 for UTF-16LE lists and 1 for 8-bit ones.
+std::string mutate_list(Random& r, const std::string& valid, int unit);
+
+// The lines of a list as a reader cleans them. UTF-16LE (unit 2): split at
+// the unit LF, a leading U+FEFF removed, cut at the first CR. 8-bit (unit 1),
+// as the byte-family programs read them: split at LF, the CR before it
+// dropped, one byte a unit.
+std::vector<std::wstring> cleaned_lines(const std::string& list, int unit);
+
+// Valid UTF-16LE lists to start from: size-path lines sorted by size with
+// runs of equal sizes, and name-size-path lines sorted by name with runs of
+// equal names (groups separated by empty lines when separated is set).
+std::string random_size_path_list(Random& r);
+std::string random_name_list(Random& r, bool separated);
+
+// Runs a reader in this process: body gets input open for binary reading
+// and a scratch file for its output; what it writes to standard error
+// meanwhile is captured too.
+struct Captured {
+  std::string out;
+  std::string err;
+};
+Captured run_reader(const std::string& input, const std::function<void(FILE* in, FILE* out)>& body);
 
 // Ends the test program after the time, for a test that hangs (a modal box
 // no one answers, a child that never ends), so that a run never blocks CI.

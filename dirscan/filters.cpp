@@ -113,6 +113,13 @@ bool read_list_line(LineReader& reader, std::wstring& line) {
     if (piece_ends_line(n, kPieceRoom, n ? piece[n - 1] : 0)) break;
   }
   if (!any) return false;
+  // A NUL would cut the line short, naming a folder or pattern that was not
+  // written: such a line names nothing.
+  size_t start = !line.empty() && line[0] == 0xFEFF ? 1 : 0;
+  if (line.find(L'\0', start) < line.find_first_of(L"\r\n", start)) {
+    line.clear();
+    return true;
+  }
   line.resize(static_cast<size_t>(clean_line(line.data())));
   return true;
 }

@@ -41,7 +41,8 @@ void add_pattern(PatternTable& table, const ExcludePattern& pattern);
 struct LineReader;
 
 // One whole line of a UTF-16LE list (pieces of an overlong line joined, so
-// no tail ever stands as a line of its own), cleaned. False at the end.
+// no tail ever stands as a line of its own), cleaned; empty when its text
+// holds a NUL. False at the end.
 bool read_list_line(LineReader& reader, std::wstring& line);
 
 // Loads the exclusion file; a line too long for a pattern is reported

@@ -20,6 +20,9 @@ constexpr int kMaxJoined = 514;   // longest folder path plus entry name below a
 constexpr int kPathRoom = kMaxPath + 1 + 260 + 8;
 constexpr int kFoldRoom = kMaxPath + 2;
 constexpr int kLineRoom = 260 + 1 + 20 + 1 + kMaxPath + 2 + 1;
+// Each level below a root adds a '\' and at least one character within the
+// joined limit, so no path holds more folders than this.
+constexpr int kMaxDepth = kMaxJoined / 2 + 2;
 
 // ---- the system behind the walk ----
 
@@ -75,6 +78,57 @@ void system_write_line(const wchar_t* line, int length) {
 
 void system_report(const wchar_t* fmt, const wchar_t* first, const wchar_t* second) { msg_log(fmt, first, second); }
 
+HANDLE open_folder(const wchar_t* path) {
+  return CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// The file index alone. Every call that also gives the volume's serial
+// number asks the volume for it, which under Wine costs several opens.
+using QueryFileFn = LONG(WINAPI*)(HANDLE file, void* io_status, void* info, ULONG length, int info_class);
+
+QueryFileFn query_file_service() {
+  static QueryFileFn query = reinterpret_cast<QueryFileFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationFile")));
+  return query;
+}
+
+// A link or junction is followed: its index and identity are those of the
+// folder it points at.
+bool system_folder_index(const wchar_t* path, unsigned long long* index) {
+  HANDLE h = open_folder(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok;
+  if (QueryFileFn query = query_file_service()) {
+    constexpr int kFileInternalInformation = 6;
+    struct {
+      LONG_PTR status;
+      ULONG_PTR information;
+    } io;
+    LARGE_INTEGER number{};
+    ok = query(h, &io, &number, sizeof number, kFileInternalInformation) >= 0;
+    *index = static_cast<unsigned long long>(number.QuadPart);
+  } else {
+    BY_HANDLE_FILE_INFORMATION info{};
+    ok = GetFileInformationByHandle(h, &info);
+    *index = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  }
+  CloseHandle(h);
+  return ok;
+}
+
+bool system_folder_identity(const wchar_t* path, FolderId* id) {
+  HANDLE h = open_folder(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  bool ok = GetFileInformationByHandle(h, &info);
+  CloseHandle(h);
+  if (!ok) return false;
+  id->volume = info.dwVolumeSerialNumber;
+  id->index = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+}
+
 // ---- the walk ----
 
 struct Walk {
@@ -84,6 +138,13 @@ struct Walk {
   wchar_t path[kPathRoom];         // the current path; children are appended in place
   uint32_t folded[kFoldRoom];
   wchar_t line[kLineRoom];
+  // The folders from the root down to the current one whose index could be
+  // read, each with the length of its path (a prefix of the current one).
+  struct Ancestor {
+    unsigned long long index;
+    int length;
+  } ancestors[kMaxDepth];
+  int depth;
 };
 
 void report(Walk& w, const wchar_t* fmt, const wchar_t* first, const wchar_t* second = L"") {
@@ -184,7 +245,24 @@ void visit_file_entry(Walk& w, const DirEntry& entry, int folder_length, int joi
   write_file_line(w, entry, a, joined_length);
 }
 
-void scan_folder(Walk& w, int length) {
+// Indexes are unique on one volume only: a folder whose index meets an
+// ancestor's is that folder when the whole identities agree as well.
+bool is_on_path(Walk& w, unsigned long long index) {
+  for (int i = 0; i < w.depth; ++i) {
+    if (w.ancestors[i].index != index) continue;
+    FolderId here, there;
+    if (!w.system->folder_identity(w.path, &here)) continue;
+    wchar_t* end = w.path + w.ancestors[i].length;
+    wchar_t kept = *end;
+    *end = 0;
+    bool known = w.system->folder_identity(w.path, &there);
+    *end = kept;
+    if (known && here.volume == there.volume && here.index == there.index) return true;
+  }
+  return false;
+}
+
+void list_folder(Walk& w, int length) {
   // Children are joined to the folder as the path rules say: "C:\" and "\"
   // take the name directly, other folders with a '\' between.
   std::wstring prefix = join_path(std::wstring(w.path, static_cast<size_t>(length)), L"");
@@ -220,6 +298,24 @@ void scan_folder(Walk& w, int length) {
   w.path[length] = 0;
 }
 
+// A folder already on the path from the root is not entered again: a link to
+// an ancestor would list the same files under ever longer paths. Two links
+// to one folder elsewhere are both walked.
+void scan_folder(Walk& w, int length) {
+  unsigned long long index;
+  if (!w.system->folder_index(w.path, &index) || w.depth == kMaxDepth) {
+    list_folder(w, length);
+    return;
+  }
+  if (is_on_path(w, index)) {
+    report(w, L"%ls: folder loop, skipped\r\n", w.path);
+    return;
+  }
+  w.ancestors[w.depth++] = {index, length};
+  list_folder(w, length);
+  --w.depth;
+}
+
 void scan_path(Walk& w, int length) {
   w.path[length] = 0;
   unsigned long a = 0;
@@ -246,8 +342,10 @@ wchar_t* put_size(wchar_t* at, unsigned long long size) {
 
 }  // namespace
 
-const ScanSystem kSystemScan = {system_get_attributes, system_find_first, system_find_next, system_find_close,
-                                jpeg_payload_size,     system_set_title,  system_write_line, system_report};
+const ScanSystem kSystemScan = {system_get_attributes, system_find_first,   system_find_next,
+                                system_find_close,     jpeg_payload_size,   system_set_title,
+                                system_write_line,     system_report,       system_folder_index,
+                                system_folder_identity};
 
 const wchar_t* find_error_text(unsigned long system_error) {
   switch (system_error) {
@@ -306,6 +404,7 @@ void scan_root(const ScanOptions& options, const ScanSystem& system, const std::
   w.options = &options;
   w.system = &system;
   w.network = is_network_path(root);
+  w.depth = 0;
   std::wmemcpy(w.path, root.c_str(), root.size() + 1);
   scan_path(w, static_cast<int>(root.size()));
 }

@@ -15,6 +15,12 @@ struct DirEntry {
 
 using FindHandle = void*;
 
+// What makes a folder the same folder whatever path reaches it.
+struct FolderId {
+  unsigned long volume = 0;        // volume serial number
+  unsigned long long index = 0;    // file index on that volume
+};
+
 // The system behind the walk; tests replace it to show attribute bits,
 // reparse tags, unreadable folders and files that vanish mid-walk.
 struct ScanSystem {
@@ -30,6 +36,12 @@ struct ScanSystem {
   void (*write_line)(const wchar_t* line, int length);
   // A message of the walk: fmt holds up to two %ls.
   void (*report)(const wchar_t* fmt, const wchar_t* first, const wchar_t* second);
+  // A folder's file index alone, or false when it cannot be read: one open,
+  // asked of every folder.
+  bool (*folder_index)(const wchar_t* path, unsigned long long* index);
+  // Its whole identity, the volume's serial number too: dearer, asked only
+  // when a folder's index meets one on its path.
+  bool (*folder_identity)(const wchar_t* path, FolderId* id);
 };
 extern const ScanSystem kSystemScan;
 

@@ -22,12 +22,14 @@ struct Node {
   unsigned long tag = 0;
   bool vanished = false;
   bool denied = false;
+  const wchar_t* same_as = nullptr;  // a link or junction: the folder it reaches
+  unsigned long volume = 7;          // the volume of the folder itself
 };
 
 constexpr unsigned long kDir = FILE_ATTRIBUTE_DIRECTORY, kFile = FILE_ATTRIBUTE_ARCHIVE;
 
 std::vector<Node> g_nodes;
-std::vector<std::wstring> g_lines, g_messages, g_titles, g_searches;
+std::vector<std::wstring> g_lines, g_messages, g_titles, g_searches, g_indexes, g_identities;
 
 const Node* find_node(const std::wstring& path) {
   for (const Node& n : g_nodes)
@@ -126,14 +128,40 @@ void fake_report(const wchar_t* fmt, const wchar_t* first, const wchar_t* second
   g_messages.push_back(text);
 }
 
-const ScanSystem kFake = {fake_get_attributes, fake_find_first, fake_find_next, fake_find_close,
-                          fake_jpeg_payload,   fake_set_title,  fake_write_line, fake_report};
+// A folder's index is the place of the node it reaches; its volume is its own.
+const Node* reached(const wchar_t* path) {
+  const Node* n = find_node(path);
+  return n && n->same_as ? find_node(n->same_as) : n;
+}
+
+bool fake_folder_index(const wchar_t* path, unsigned long long* index) {
+  g_indexes.emplace_back(path);
+  const Node* n = reached(path);
+  if (!n) return false;
+  *index = static_cast<unsigned long long>(n - g_nodes.data());
+  return true;
+}
+
+bool fake_folder_identity(const wchar_t* path, FolderId* id) {
+  g_identities.emplace_back(path);
+  const Node* n = reached(path);
+  if (!n) return false;
+  id->volume = find_node(path)->volume;
+  id->index = static_cast<unsigned long long>(n - g_nodes.data());
+  return true;
+}
+
+const ScanSystem kFake = {fake_get_attributes, fake_find_first, fake_find_next,  fake_find_close,
+                          fake_jpeg_payload,   fake_set_title,  fake_write_line, fake_report,
+                          fake_folder_index,   fake_folder_identity};
 
 void scan(const ScanOptions& options, const std::wstring& root) {
   g_lines.clear();
   g_messages.clear();
   g_titles.clear();
   g_searches.clear();
+  g_indexes.clear();
+  g_identities.clear();
   scan_root(options, kFake, root);
 }
 
@@ -340,6 +368,35 @@ TEST(Walk, BadInputIsReportedAndTheWalkGoesOn) {
   scan(o, L"C:\\w\\secret.txt");
   EXPECT_EQ(g_messages, (Lines{L"C:\\w\\secret.txt: Permission denied\r\n"}));
   EXPECT_TRUE(g_lines.empty());
+}
+
+TEST(Walk, AFolderOnThePathFromTheRootIsNotEnteredAgain) {
+  g_nodes = {
+      {L"C:\\t", kDir},
+      {L"C:\\t\\a", kDir},
+      {L"C:\\t\\a\\f.txt", kFile, 1},
+      {L"C:\\t\\a\\up", kDir, 0, 0, false, false, L"C:\\t\\a"},  // its parent
+      {L"C:\\t\\a\\top", kDir, 0, 0, false, false, L"C:\\t"},   // the root
+      {L"C:\\t\\a\\top\\never.txt", kFile, 9},
+      {L"C:\\t\\b", kDir},
+      {L"C:\\t\\b\\g.txt", kFile, 2},
+      {L"C:\\t\\c", kDir, 0, 0, false, false, L"C:\\t\\b"},  // b again, but b is left by then: no loop
+      {L"C:\\t\\c\\g.txt", kFile, 2},
+      // Another volume whose root has the index of a: an equal index alone is no loop.
+      {L"C:\\t\\a\\mnt", kDir, 0, 0, false, false, L"C:\\t\\a", 8},
+      {L"C:\\t\\a\\mnt\\m.txt", kFile, 3},
+  };
+  ScanOptions o;
+  scan(o, L"C:\\t");
+  EXPECT_EQ(g_lines, (Lines{line0(1, ' ', L"C:\\t\\a\\f.txt"), line0(3, ' ', L"C:\\t\\a\\mnt\\m.txt"),
+                            line0(2, ' ', L"C:\\t\\b\\g.txt"), line0(2, ' ', L"C:\\t\\c\\g.txt")}));
+  EXPECT_EQ(g_messages, (Lines{L"C:\\t\\a\\up: folder loop, skipped\r\n", L"C:\\t\\a\\top: folder loop, skipped\r\n"}));
+  // One index per folder, none per file; whole identities only where two
+  // indexes meet; no search of a loop.
+  EXPECT_EQ(g_indexes, (Lines{L"C:\\t", L"C:\\t\\a", L"C:\\t\\a\\up", L"C:\\t\\a\\top", L"C:\\t\\a\\mnt", L"C:\\t\\b",
+                              L"C:\\t\\c"}));
+  EXPECT_EQ(g_identities, (Lines{L"C:\\t\\a\\up", L"C:\\t\\a", L"C:\\t\\a\\top", L"C:\\t", L"C:\\t\\a\\mnt", L"C:\\t\\a"}));
+  EXPECT_EQ(g_searches, (Lines{L"C:\\t\\*.*", L"C:\\t\\a\\*.*", L"C:\\t\\a\\mnt\\*.*", L"C:\\t\\b\\*.*", L"C:\\t\\c\\*.*"}));
 }
 
 TEST(Walk, ErrorTexts) {

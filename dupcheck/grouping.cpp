@@ -84,6 +84,10 @@ bool read_list_line(LineReader& reader, wchar_t* line, bool* too_long) {
       else *too_long = true;
     }
   }
+  // A NUL in the text would cut the path short, naming another file: such a
+  // line is no size-path line.
+  for (int i = 0; i < n && line[i] != L'\r' && line[i] != L'\n'; ++i)
+    if (line[i] == 0) line[0] = 0;
   clean_line(line);
   return true;
 }

@@ -36,7 +36,8 @@ bool grouper_line(Grouper& g, const wchar_t* line, bool too_long, const RunHandl
 bool grouper_finish(Grouper& g, const RunHandler& handler);
 
 // Reads the next list line, cleaned. A line longer than the buffer is read to
-// its end and comes back with *too_long set. False at the end of the input.
+// its end and comes back with *too_long set; a line holding a NUL comes back
+// empty. False at the end of the input.
 bool read_list_line(LineReader& reader, wchar_t* line, bool* too_long);
 
 }  // namespace mox

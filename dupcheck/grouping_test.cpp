@@ -76,7 +76,8 @@ TEST(Grouping, ReadsLinesWholeOrReportsThemTooLong) {
   test::TempDir dir(L"dupcheck-lines");
   std::wstring path = dir / L"in";
   std::wstring fits(2047, L'x'), longer(2048, L'y');
-  test::write_file(path, test::utf16le(L"\xFEFF" L"first\r\n" + fits + L"\r\n" + longer + L"\r\nlast"));
+  const std::wstring nul = L"00000000000000000007 C:\\a" + std::wstring(1, L'\0') + L"b\r\n";  // would name C:\a
+  test::write_file(path, test::utf16le(L"\xFEFF" L"first\r\n" + fits + L"\r\n" + longer + L"\r\n" + nul + L"last"));
   FILE* f = _wfopen(path.c_str(), L"rb");
   static LineReader reader;
   line_reader_init(reader, f);
@@ -85,11 +86,12 @@ TEST(Grouping, ReadsLinesWholeOrReportsThemTooLong) {
   std::vector<std::pair<std::wstring, bool>> got;
   while (read_list_line(reader, buf, &too_long)) got.emplace_back(buf, too_long);
   fclose(f);
-  ASSERT_EQ(got.size(), 4u);
+  ASSERT_EQ(got.size(), 5u);
   EXPECT_EQ(got[0], std::make_pair(std::wstring(L"first"), false));
   EXPECT_EQ(got[1], std::make_pair(fits, false));  // its CR LF came as a second piece
   EXPECT_TRUE(got[2].second);
-  EXPECT_EQ(got[3], std::make_pair(std::wstring(L"last"), false));
+  EXPECT_EQ(got[3], std::make_pair(std::wstring(), false));  // no size-path line
+  EXPECT_EQ(got[4], std::make_pair(std::wstring(L"last"), false));
 }
 
 TEST(Settings, BufferSizeAndCountTotal) {

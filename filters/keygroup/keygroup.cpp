@@ -25,7 +25,11 @@ GroupCounts keygroup_run(FILE* in, FILE* out) {
   GroupWriter o{out, {}};
   list_input_init(input, in);
   run_start(selector, {name_key_same, emit_as_read, close_with_empty_line, &o});
-  while (read_list_line(input, line, kKeygroupLineCap) >= 0) {
+  for (int n; (n = read_whole_list_line(input, line, kKeygroupLineCap)) != -1;) {
+    if (n < 0) {
+      report_refused_line(n, input.line_number);
+      continue;
+    }
     if (!std::wcschr(line, L'|')) {
       msg(L"%ls: line %lld has no '|', skipped\r\n", g_frame.program, input.line_number);
       continue;

@@ -21,6 +21,7 @@ int wmain(int argc, wchar_t** argv) {
   if (opt(options, 'D')) marks.d_mark = options.char_value['D'];
   marks.list_mode = opt(options, 'F');
   log_open(opt_value(options, 'L'));
+  set_binary(stdin);  // a Ctrl+Z inside a line must not end the input there
   markcheck_run(stdin, stdout, marks);
   bool written = finish_output();
   log_close();

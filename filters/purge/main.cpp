@@ -15,6 +15,7 @@ int wmain(int argc, wchar_t** argv) {
   OptionState options;
   parse_options_or_exit(argc, argv, letters, options);
   log_open(opt_value(options, 'L'));
+  set_binary(stdin);  // a Ctrl+Z inside a line must not end the input there
   // Three operands guard against a slip of the hand; their text is unused.
   if (argc - options.first_operand != 3) {
     msg(letters.usage, g_frame.program);

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "common/console.h"
+#include "common/frame.h"
 
 namespace mox {
 
@@ -92,6 +93,23 @@ int read_list_line(ListInput& in, wchar_t* buf, int cap) {
     // A mark alone at the end of the input is no line (a list holding only a BOM).
     if (n > 1 || !in.at_line_start) return n - 1;
   }
+}
+
+int read_whole_list_line(ListInput& in, wchar_t* buf, int cap) {
+  int n = read_list_line(in, buf, cap);
+  if (n < 0) return -1;
+  if (!in.at_line_start) {
+    static wchar_t rest[256];
+    while (read_list_line(in, rest, 256) >= 0 && !in.at_line_start) {
+    }
+    return kLineTooLong;
+  }
+  return std::wmemchr(buf, L'\0', static_cast<size_t>(n)) ? kLineHasNul : n;
+}
+
+void report_refused_line(int status, long long line_number) {
+  msg(status == kLineTooLong ? L"%ls: line %lld too long, skipped\r\n" : L"%ls: line %lld holds a NUL, skipped\r\n",
+      g_frame.program, line_number);
 }
 
 int text_length(const wchar_t* line) {

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdio>
 
+#include "common/byte_lines.h"
 #include "common/lines.h"
 
 namespace mox {
@@ -73,5 +74,14 @@ int read_list_line(ListInput& in, wchar_t* buf, int cap);
 
 // Length of the line without its line end (up to the first CR or LF).
 int text_length(const wchar_t* line);
+
+// The next whole line, line end kept, as read_list_line gives it. A line
+// that does not fit in cap - 1 units is consumed whole and refused with
+// kLineTooLong, a line holding a NUL with kLineHasNul: a piece of a line, or
+// a path cut at a NUL, would name another file. -1 at the end of input.
+int read_whole_list_line(ListInput& in, wchar_t* buf, int cap);
+
+// The message for a refused line.
+void report_refused_line(int status, long long line_number);
 
 }  // namespace mox

@@ -26,7 +26,11 @@ GroupCounts sizegroup_run(FILE* in, FILE* out) {
   GroupWriter o{out, {}};
   list_input_init(input, in);
   run_start(selector, {size_key_same_ignoring_case, emit_dated, close_with_empty_line, &o});
-  while (read_list_line(input, line, kSizegroupLineCap) >= 0) {
+  for (int n; (n = read_whole_list_line(input, line, kSizegroupLineCap)) != -1;) {
+    if (n < 0) {
+      report_refused_line(n, input.line_number);
+      continue;
+    }
     int len = text_length(line);
     line[len] = 0;
     if (len < kSizePathHead) {

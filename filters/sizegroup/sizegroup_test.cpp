@@ -140,10 +140,13 @@ TEST_F(SizegroupFixture, BadAndOddInput) {
       {"empty path", L"00000000000000000005 \r\n00000000000000000005c\r\n",
        L"1970-01-01 09:00:00 00000000000000000005 \r\n1970-01-01 09:00:00 00000000000000000005c\r\n\r\n",
        L"2, 1\r\n"},
-      // 1073 units to a piece: the rest of a longer line is a line of its own.
-      {"long line in pieces",
+      // Longer than 1073 units: refused whole, so no piece passes for a path.
+      {"long lines refused",
        size_line(L"00000000000000000005", long_path) + L"\r\n" + size_line(L"00000000000000000005", long_path),
-       L"", L"0, 0\r\n"},
+       L"", name + L": line 1 too long, skipped\r\n" + name + L": line 2 too long, skipped\r\n0, 0\r\n"},
+      // A NUL would cut the path short.
+      {"NUL refused", a5 + std::wstring(1, L'\0') + L"x\r\n" + a5 + L"\r\n" + b5 + L"\r\n",
+       dated_a + dated_b + L"\r\n", name + L": line 1 holds a NUL, skipped\r\n2, 1\r\n"},
   };
   for (const Case& c : cases) {
     auto r = test::run(L"sizegroup", L"-t", utf16le(c.in));

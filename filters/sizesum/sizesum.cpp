@@ -78,7 +78,11 @@ SizeTotals sizesum_run(FILE* in, FILE* out) {
   Output o{out, {}};
   list_input_init(input, in);
   run_start(selector, {size_key_same_exact, emit_counted, close_nothing, &o});
-  while (read_list_line(input, line, kSizesumLineCap) >= 0) {
+  for (int n; (n = read_whole_list_line(input, line, kSizesumLineCap)) != -1;) {
+    if (n < 0) {
+      report_refused_line(n, input.line_number);
+      continue;
+    }
     if (text_length(line) <= kMarker) {
       msg(L"%ls: line %lld too short, skipped\r\n", g_frame.program, input.line_number);
       continue;

@@ -140,8 +140,9 @@ TEST(Sizesum, EdgeAndBadInput) {
        name + L": line 2 too short, skipped\r\n" + name + L": line 3 too short, skipped\r\n2, 14\r\n"},
       {"marker and empty path", L"00000000000000000007c\r\n00000000000000000007 \r\n",
        L"00000000000000000007c\r\n00000000000000000007 \r\n", L"2, 14\r\n"},
-      // 2047 units to a piece: the tail of a long line is a line of its own.
-      {"long line in pieces", L"00000000000000000007 " + long_tail + L"\r\n" + a, L"", L"0, 0\r\n"},
+      // Longer than 2047 units: refused whole, so its tail never joins a run.
+      {"long line refused", L"00000000000000000007 " + long_tail + L"\r\n" + a, L"",
+       name + L": line 1 too long, skipped\r\n0, 0\r\n"},
   };
   for (const Case& c : cases) {
     auto r = test::run(L"sizesum", L"-o", utf16le(c.in));

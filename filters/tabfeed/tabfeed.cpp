@@ -38,6 +38,9 @@ TabLine parse_tab_line(wchar_t* line, TabRow& row) {
   // A longer time text would push the path off character 42; nobody reads
   // the time from the list (the loader asks the file system).
   if (tab2 - (tab1 + 1) > kTimeColumns) tab1[1 + kTimeColumns] = 0;
+  // A CR or LF in the time would cut the dated line or split it in two.
+  for (wchar_t* c = tab1 + 1; *c; ++c)
+    if (*c < L' ') *c = L' ';
   wchar_t* size = tab2 + 1;
   size[std::wcscspn(size, L"\r\n")] = 0;
   row.path = line;

@@ -35,6 +35,7 @@ TEST(TabfeedLogic, SplitsTheLine) {
       {L"C:\\a\t\t", TabLine::row, L"C:\\a", L"", 0},
       {L"C:\\a\tt\t5\textra", TabLine::row, L"C:\\a", L"t", 5},        // the rest is field 3
       {L"C:\\a\t2024/03/01 08:00:01.250\t5", TabLine::row, L"C:\\a", L"2024/03/01 08:00:01", 5},
+      {L"C:\\a\t08\r00\n01\x01\t5", TabLine::row, L"C:\\a", L"08 00 01 ", 5},  // the dated line stays one line
       {L"\r", TabLine::separator, nullptr, nullptr, 0},
       {L"", TabLine::separator, nullptr, nullptr, 0},
       {L"C:\\a\t5\r", TabLine::too_few_tabs, nullptr, nullptr, 0},

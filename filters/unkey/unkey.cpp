@@ -14,23 +14,24 @@ namespace {
 // '|', the 20-digit size and its blank.
 constexpr int kFieldToPath = 22;
 
-constexpr int kLineTooLong = -2;
-
 // Reads one line and cuts it at its first CR or LF. A line whose text does
 // not fit in cap - 1 units is consumed whole and refused: its first piece
 // would be dated with a cut path. A line end that alone did not fit belongs
-// to its line; it is no empty line that would split a group.
+// to its line; it is no empty line that would split a group. A NUL in the
+// text would cut the path: the line is refused.
 int read_cut_line(ListInput& in, wchar_t* line, int cap) {
   int n = read_list_line(in, line, cap);
   if (n < 0) return -1;
-  int len = text_length(line);
+  int len = 0;
+  while (len < n && line[len] != L'\r' && line[len] != L'\n') ++len;
+  bool nul = std::wmemchr(line, L'\0', static_cast<size_t>(len)) != nullptr;
   line[len] = 0;
-  if (in.at_line_start) return len;
+  if (in.at_line_start) return nul ? kLineHasNul : len;
   static wchar_t rest[256];
   int m = read_list_line(in, rest, 256);
   bool fits = len < n || m < 0 || rest[0] == L'\r' || rest[0] == L'\n';
   while (m >= 0 && !in.at_line_start) m = read_list_line(in, rest, 256);
-  return fits ? len : kLineTooLong;
+  return !fits ? kLineTooLong : nul ? kLineHasNul : len;
 }
 
 }  // namespace
@@ -51,8 +52,8 @@ void unkey_run(FILE* in, FILE* out) {
   con_printf(out, L"\uFEFF");
   list_input_init(input, in);
   for (int len; (len = read_cut_line(input, line, kUnkeyLineCap)) != -1;) {
-    if (len == kLineTooLong) {
-      msg(L"%ls: line %lld too long, skipped\r\n", g_frame.program, input.line_number);
+    if (len < 0) {
+      report_refused_line(len, input.line_number);
       continue;
     }
     UnkeyFields f = unkey_fields(line, len);

@@ -1,0 +1,38 @@
+// Random input: whatever the list holds, every dated line carries the text
+// behind the first '|' of one whole input line.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "common/testkit.h"
+#include "unkey.h"
+
+namespace mox {
+namespace {
+
+TEST(UnkeyRandom, DatedLinesCarryWholeInputLines) {
+  for (unsigned long long seed : test::random_seeds(4500, 100)) {
+    test::Random r(seed);
+    std::string input = r.below(5) == 0 ? test::random_bytes(r, 3000)
+                                        : test::mutate_list(r, test::random_name_list(r, true), 2);
+    test::Captured c = test::run_reader(input, [](FILE* in, FILE* out) { unkey_run(in, out); });
+    std::set<std::wstring> fields;
+    for (const std::wstring& line : test::cleaned_lines(input, 2)) {
+      size_t bar = line.find(L'|');
+      if (bar != std::wstring::npos) fields.insert(line.substr(bar + 1));
+    }
+    EXPECT_EQ(c.out.substr(0, 2), "\xFF\xFE") << "seed " << seed;
+    for (const std::wstring& line : test::cleaned_lines(c.out, 2)) {
+      if (line.empty()) continue;
+      ASSERT_GT(line.size(), 20u) << "seed " << seed;
+      EXPECT_TRUE(fields.count(line.substr(20))) << "seed " << seed << ": " << test::to_utf8(line.substr(0, 100));
+    }
+    for (const std::wstring& m : test::cleaned_lines(c.err, 2))
+      EXPECT_TRUE(m.rfind(L": line ", 0) == 0 && m.find(L" skipped") != std::wstring::npos)
+          << "seed " << seed << ": " << test::to_utf8(m);
+  }
+}
+
+}  // namespace
+}  // namespace mox

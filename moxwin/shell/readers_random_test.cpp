@@ -1,0 +1,96 @@
+// Random input for the shell's readers: moxwin.ini values, LIST.TXT and
+// LIST5.TXT. Whatever they hold, nothing is written past a buffer, every
+// folder row is one whole line, and a saved column order is a true order.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+
+#include "common/testkit.h"
+#include "moxwin/shell/folder_list.h"
+#include "moxwin/shell/run.h"
+#include "moxwin/shell/settings.h"
+
+namespace mox::shell {
+namespace {
+
+std::wstring random_units(test::Random& r, size_t max_length) {
+  static const wchar_t kSpecial[] = L"%0123456789ABCDEFabcdefxX -+\t";
+  std::wstring text;
+  for (size_t n = r.below(max_length + 1); n > 0; --n) {
+    size_t pick = r.below(4);
+    text += pick == 0   ? static_cast<wchar_t>(1 + r.below(0xFFFE))
+            : pick == 1 ? static_cast<wchar_t>(0xD800 + r.below(0x800))
+                        : kSpecial[r.below(std::size(kSpecial) - 1)];
+  }
+  return text;
+}
+
+TEST(ShellRandom, SettingsValues) {
+  static wchar_t decoded[kValueCap + 8], encoded[kStoredValueCap];
+  for (unsigned long long seed : test::random_seeds(5800, 400)) {
+    test::Random r(seed);
+    const std::wstring stored = random_units(r, r.below(4) == 0 ? kStoredValueCap - 1 : 40);
+    // A guard behind the buffer shows a write past its end.
+    std::fill(std::begin(decoded), std::end(decoded), L'#');
+    int n = decode_value(stored.c_str(), decoded, kValueCap);
+    ASSERT_GE(n, 0) << "seed " << seed;
+    ASSERT_LT(n, kValueCap) << "seed " << seed;
+    EXPECT_EQ(decoded[n], 0) << "seed " << seed;
+    EXPECT_EQ(decoded[kValueCap], L'#') << "seed " << seed;
+    // What fits comes back as it was written.
+    const std::wstring value = random_units(r, 300);
+    if (encode_value(value.c_str(), encoded, kStoredValueCap)) {
+      n = decode_value(encoded, decoded, kValueCap);
+      EXPECT_EQ(std::wstring(decoded, static_cast<size_t>(n)), value) << "seed " << seed;
+    }
+    parse_integer(stored.c_str());
+    int order[results::kColumnCount];
+    if (parse_column_order(stored.c_str(), order)) {
+      int sorted[results::kColumnCount];
+      std::copy(std::begin(order), std::end(order), sorted);
+      std::sort(std::begin(sorted), std::end(sorted));
+      for (int i = 0; i < results::kColumnCount; ++i)
+        EXPECT_EQ(sorted[i], i) << "seed " << seed << ": " << test::to_utf8(stored.substr(0, 20));
+    }
+  }
+}
+
+TEST(ShellRandom, FolderListRowsAreWholeLines) {
+  for (unsigned long long seed : test::random_seeds(6000, 150)) {
+    test::Random r(seed);
+    std::wstring valid = L"\uFEFF";
+    for (size_t n = r.below(20); n > 0; --n)
+      valid += std::wstring(r.below(3) == 0 ? L":" : L"") + L"C:\\data\\" + std::to_wstring(r.below(100)) + L"\r\n";
+    std::string input =
+        r.below(5) == 0 ? test::random_bytes(r, 3000) : test::mutate_list(r, test::utf16le(valid), 2);
+    FolderFile file;
+    test::run_reader(input, [&](FILE* in, FILE*) { file = read_folder_file(in); });
+    std::set<std::wstring> rows;
+    for (const std::wstring& line : test::cleaned_lines(input, 2)) rows.insert(line);
+    for (const FolderRow& row : file.rows) {
+      EXPECT_LT(row.text.size(), static_cast<size_t>(kFolderTextCap)) << "seed " << seed;
+      EXPECT_TRUE(rows.count((row.checked ? L"" : L":") + row.text))
+          << "seed " << seed << ": " << test::to_utf8(row.text.substr(0, 100));
+    }
+  }
+}
+
+TEST(ShellRandom, AnyCountFileGivesCounts) {
+  for (unsigned long long seed : test::random_seeds(6200, 200)) {
+    test::Random r(seed);
+    const long files = static_cast<long>(r.below(100000)), groups = static_cast<long>(r.below(1000));
+    std::string valid = test::utf16le(std::to_wstring(files) + L"\r\n" + std::to_wstring(groups) + L"\r\n");
+    std::string input = r.below(3) == 0 ? test::random_bytes(r, 2000) : test::mutate_list(r, valid, 2);
+    long got_files = -1, got_groups = -1;
+    test::run_reader(input, [&](FILE* in, FILE*) { read_counts(in, &got_files, &got_groups); });
+    if (input == valid) {
+      EXPECT_EQ(got_files, files) << "seed " << seed;
+      EXPECT_EQ(got_groups, groups) << "seed " << seed;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mox::shell
