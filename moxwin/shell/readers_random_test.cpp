@@ -1,5 +1,5 @@
-// Random input for the shell's readers: moxwin.ini values, LIST.TXT and
-// LIST5.TXT. Whatever they hold, nothing is written past a buffer, every
+// Random input for the shell's readers: moxwin.ini values, LIST.TXT,
+// LIST5.TXT and the program list. Whatever they hold, nothing is written past a buffer, every
 // folder row is one whole line, and a saved column order is a true order.
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 
 #include "common/testkit.h"
 #include "moxwin/shell/folder_list.h"
+#include "moxwin/shell/programs.h"
 #include "moxwin/shell/run.h"
 #include "moxwin/shell/settings.h"
 
@@ -88,6 +89,43 @@ TEST(ShellRandom, AnyCountFileGivesCounts) {
     if (input == valid) {
       EXPECT_EQ(got_files, files) << "seed " << seed;
       EXPECT_EQ(got_groups, groups) << "seed " << seed;
+    }
+  }
+}
+
+// Program entries of any shape: every part of an entry is text of its value,
+// the list is numbered from 231 without gaps, and a command line built from
+// an entry never passes the limit.
+TEST(ShellRandom, ProgramEntries) {
+  static const wchar_t kSyntax[] = L"|<>\" %1 -0123456789\\.*";
+  for (unsigned long long seed : test::random_seeds(6400, 300)) {
+    test::Random r(seed);
+    std::vector<std::wstring> values;
+    for (size_t n = 1 + r.below(6); n > 0; --n) {
+      std::wstring value = random_units(r, 12);
+      for (size_t k = r.below(12); k > 0; --k)
+        value.insert(r.below(value.size() + 1), 1, kSyntax[r.below(std::size(kSyntax) - 1)]);
+      values.push_back(value);
+    }
+    std::vector<ProgramEntry> list =
+        parse_program_list([&](int number) { return number < static_cast<int>(values.size()) ? values[number] : L""; });
+    ASSERT_LE(list.size(), values.size()) << "seed " << seed;
+    for (size_t i = 0; i < list.size(); ++i) {
+      const ProgramEntry& entry = list[i];
+      const std::wstring& value = values[i];
+      EXPECT_EQ(entry.command_id, static_cast<int>(231 + i)) << "seed " << seed;
+      EXPECT_FALSE(entry.command.empty()) << "seed " << seed;
+      EXPECT_EQ(value.compare(0, entry.command.size(), entry.command), 0) << "seed " << seed;
+      EXPECT_NE(value.find(entry.display), std::wstring::npos) << "seed " << seed;
+      EXPECT_NE(value.find(entry.icon_source), std::wstring::npos) << "seed " << seed;
+      std::vector<std::wstring> paths;
+      for (size_t n = r.below(4); n > 0; --n) paths.push_back(std::wstring(r.below(3) == 0 ? 20000 : 30, L'p'));
+      std::wstring line;
+      if (program_command_line(entry.command, paths, &line)) {
+        EXPECT_LE(line.size(), static_cast<size_t>(kProgramCommandCap)) << "seed " << seed;
+        for (const std::wstring& path : paths)
+          EXPECT_NE(line.find(L"\"" + path + L"\""), std::wstring::npos) << "seed " << seed;
+      }
     }
   }
 }
