@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Benchmark of the content search against fdupes, jdupes, rdfind and rmlint.
+"""Benchmark of the content search against jdupes built for Windows, both
+under Wine, and against fdupes, jdupes, rdfind and rmlint on Linux.
 
     bench/run.py [--scale quick|full] [--runs N] [--cold-runs N] [--readme]
 
@@ -17,7 +18,16 @@ The project's search runs as the front end runs it: LIST.TXT, XLIST.TXT and
 config.ini in a fresh working folder, then "cmd /c MOX.BAT" under Wine with
 a persistent wineserver, so no run pays the server's start. Its steps are
 also timed one by one, each in its own "cmd /c" with the command line of
-MOX.BAT, less the time of a "cmd /c" that does nothing.
+MOX.BAT, less the time of a "cmd /c" that does nothing. jdupes for Windows
+(bench/winjdupes.py) runs under the same prefix and server, as is and on one
+CPU.
+
+Cost figures that carry over to Windows: one run of each Wine tool under a
+server that traces its requests, one run of each Linux tool under strace -c,
+each less a run over an empty folder. The Windows peer's time is also given
+as a model, with GetFileInformationByHandle (dear under Wine only) costed as
+one open-and-close pair. The front end's list benchmark (listbench) runs under
+the same server.
 
 The report (markdown) is printed and written to WORK/report-SCALE.md, the
 raw figures to WORK/results-SCALE.json; --readme puts the report into the
@@ -38,13 +48,17 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(HERE)
 sys.path.insert(0, HERE)
+sys.dont_write_bytecode = True  # no __pycache__ in the work tree
+import costs  # noqa: E402
 import reference  # noqa: E402
+import winjdupes  # noqa: E402
 
 MiB = 1 << 20
 PEER_PACKAGES = ['fdupes', 'jdupes', 'rdfind', 'rmlint']
 MOX_TARGETS = ['dirscan', 'widen', 'sizesum', 'dupcheck', 'sort']
 DEFAULT_RUNS = {'quick': (3, 1), 'full': (5, 3)}
 PROBE_FILES = 4000
+LIST_ROWS = {'quick': 10000, 'full': 50000}  # rows of the front end's list benchmark
 
 
 def log(text):
@@ -54,7 +68,7 @@ def log(text):
 # ---------------------------------------------------------------- set up
 
 def ensure_peers():
-    missing = [p for p in PEER_PACKAGES if not shutil.which(p)]
+    missing = [p for p in PEER_PACKAGES + ['strace'] if not shutil.which(p)]
     if not missing:
         return
     log(f'installing {" ".join(missing)}')
@@ -90,8 +104,9 @@ def build_mox(build):
                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
     if r.returncode != 0:
         return 'build failed: ' + r.stderr.strip().splitlines()[-1] if r.stderr.strip() else 'build failed'
-    # The probe is a nicety: without it the report just lacks the per-call costs.
-    subprocess.run(['cmake', '--build', build, '--target', 'winprobe'],
+    # The probes are a nicety: without them the report lacks the per-call
+    # costs, the model of the Windows peer and the front end's figures.
+    subprocess.run(['cmake', '--build', build, '-j2', '--target', 'winprobe', 'listbench'],
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     return None
 
@@ -146,6 +161,7 @@ class Tool:
     """A duplicate finder: its command line and how to read its sets."""
     name = ''
     output = 'out.txt'
+    under_wine = False
 
     def command(self, root, outdir):
         raise NotImplementedError
@@ -217,8 +233,36 @@ class Rmlint(Tool):
         return sets
 
 
+def wine_argv(winerun, cpus, argv):
+    """argv under Wine, with the Windows process tree held on cpus if given."""
+    pin = ['taskset', '-c', ','.join(map(str, sorted(cpus)))] if cpus else []
+    return pin + [winerun] + argv
+
+
+class WineJdupes(Jdupes):
+    """jdupes built for Windows, run under Wine exactly as the search is."""
+    under_wine = True
+
+    def __init__(self, exe, winerun, cpus=None):
+        self.exe, self.winerun, self.cpus = exe, winerun, cpus
+        self.name = 'jdupes, Wine' + (', one CPU' if cpus else '')
+        self.note = ('jdupes.exe -r -H -z -q under Wine (Debian\'s source, cross-compiled with mingw-w64); '
+                     'every file opened once for GetFileInformationByHandle while the tree is read')
+        if cpus:
+            self.note = 'the same, with the process tree and the wineserver on one CPU'
+
+    def command(self, root, outdir):
+        return wine_argv(self.winerun, self.cpus, [self.exe, '-r', '-H', '-z', '-q', winpath(root)])
+
+    def sets(self, outdir):
+        with open(os.path.join(outdir, self.output), encoding='utf-8', errors='surrogateescape') as f:
+            text = f.read().replace('\r\n', '\n')
+        return [[linuxpath(p) for p in s] for s in blank_line_sets(text)]
+
+
 class Mox(Tool):
     output = 'stdout.txt'
+    under_wine = True
 
     def __init__(self, build, args, cpus=None):
         """cpus: run the chain and the wineserver on these CPUs only."""
@@ -241,8 +285,7 @@ class Mox(Tool):
         return self.wine_command(['cmd', '/c', winpath(os.path.join(self.bin, 'MOX.BAT'))] + self.args)
 
     def wine_command(self, argv):
-        pin = ['taskset', '-c', ','.join(map(str, sorted(self.cpus)))] if self.cpus else []
-        return pin + [self.winerun] + argv
+        return wine_argv(self.winerun, self.cpus, argv)
 
     def sets(self, outdir):
         with open(os.path.join(outdir, 'DLIST.TXT'), 'rb') as f:
@@ -384,10 +427,12 @@ def write_bat(path, lines):
 class Wine:
     """A persistent wineserver for the build's prefix during the runs,
     started here (in the foreground, as our child) so its CPU time can be
-    read: the server does the file-system work of every Windows process."""
+    read: the server does the file-system work of every Windows process.
+    trace: a file for the server's debug output, one line per request and
+    one per reply."""
 
-    def __init__(self, build):
-        self.build = build
+    def __init__(self, build, trace=None):
+        self.build, self.trace = build, trace
         self.prefix = os.path.join(build, 'wineprefix')
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG='-all')
         self.server = None
@@ -397,7 +442,11 @@ class Wine:
         # The first use creates the prefix; then let that server end.
         subprocess.run([winerun, 'cmd', '/c', 'exit'], stdout=subprocess.DEVNULL, check=True)
         subprocess.run(['wineserver', '-w'], env=self.env, check=True)
-        self.server = subprocess.Popen(['wineserver', '-f', '-p'], env=self.env)
+        if self.trace:
+            with open(self.trace, 'wb') as out:
+                self.server = subprocess.Popen(['wineserver', '-f', '-p', '-d1'], env=self.env, stderr=out)
+        else:
+            self.server = subprocess.Popen(['wineserver', '-f', '-p'], env=self.env)
         st = os.stat(self.prefix)
         socket = f'/tmp/.wine-{os.getuid()}/server-{st.st_dev:x}-{st.st_ino:x}/socket'
         for _ in range(1000):
@@ -413,6 +462,9 @@ class Wine:
     def pin(self, cpus):
         """Keep the server on these CPUs (None: all of ours)."""
         os.sched_setaffinity(self.server.pid, cpus or os.sched_getaffinity(0))
+
+    def trace_size(self):
+        return os.path.getsize(self.trace)
 
     def cpu(self):
         """CPU seconds the server has used so far."""
@@ -490,18 +542,116 @@ def time_mox_steps(runner, mox, pinned, root, work, runs, cold_runs):
 def probe_calls(runner, mox, folder, runs):
     """Microseconds per file of single Win32 calls over the candidates
     (warm), median of the runs; empty when the probe is not built."""
-    exe = os.path.join(mox.build, 'benchtools', 'winprobe.exe')
+    return medians([probe_once(runner, mox.build, mox.cpus, folder, 'LIST4.TXT') for _ in range(runs)])
+
+
+def probe_once(runner, build, cpus, folder, listname):
+    """One run of winprobe over a list in folder: microseconds per file by
+    call; empty when the probe is not built."""
+    exe = os.path.join(build, 'benchtools', 'winprobe.exe')
     if not os.path.exists(exe):
         return {}
-    samples = {}
-    for _ in range(runs):
-        runner.run(mox.wine_command([exe, 'LIST4.TXT', str(PROBE_FILES)]), folder,
-                   os.path.join(folder, 'probe.txt'), None, mox.cpus)
-        with open(os.path.join(folder, 'probe.txt')) as f:
-            for line in f:
-                name, value = line.split()[:2]
-                samples.setdefault(name, []).append(float(value))
-    return {name: statistics.median(v) for name, v in samples.items()}
+    runner.run(wine_argv(os.path.join(build, 'winerun'), cpus, [exe, listname, str(PROBE_FILES)]), folder,
+               os.path.join(folder, 'probe.txt'), None, cpus)
+    out = {}
+    with open(os.path.join(folder, 'probe.txt')) as f:
+        for line in f:
+            name, value = line.split()[:2]
+            out[name] = float(value)
+    return out
+
+
+def medians(samples):
+    names = {n for s in samples for n in s}
+    return {n: statistics.median(s[n] for s in samples if n in s) for n in names}
+
+
+def write_probe_list(root, path):
+    """Every file of the tree in the order of a walk, in the layout winprobe
+    reads (the path from column 22)."""
+    lines = []
+    for folder, subs, files in os.walk(root):
+        subs.sort()
+        lines += [' ' * 21 + winpath(os.path.join(folder, f)) + '\r\n' for f in sorted(files)]
+    with open(path, 'wb') as f:
+        f.write(('\ufeff' + ''.join(lines)).encode('utf-16-le'))
+
+
+def server_costs(runner, build, tools, corpus, empty_root, work):
+    """Requests to the Wine server by kind, for a run over the corpus and one
+    over an empty folder of each tool, under a server that traces them."""
+    trace = os.path.join(work, 'server-trace.txt')
+    out = {}
+    with Wine(build, trace) as wine:
+        runner.wine = wine
+        try:
+            for t in tools:
+                log(f'{t.name}: counting requests to the Wine server')
+                outdir = os.path.join(work, 'out', t.name)
+                counts = []
+                for root in (empty_root, corpus):
+                    start = wine.trace_size()
+                    runner.run_tool(t, root, outdir)
+                    counts.append(costs.server_requests(trace, start, wine.trace_size()))
+                out[t.name] = {'empty': counts[0], 'run': counts[1]}
+        finally:
+            runner.wine = None
+    os.remove(trace)
+    return out
+
+
+def syscall_costs(tools, corpus, empty_root, work):
+    """System calls by name (strace -c -f) for a run over the corpus and one
+    over an empty folder of each tool; a tool strace cannot run is left out."""
+    out = {}
+    for t in tools:
+        log(f'{t.name}: counting system calls')
+        outdir = os.path.join(work, 'out', t.name)
+        counts = []
+        for root in (empty_root, corpus):
+            t.prepare(root, outdir)
+            summary = os.path.join(outdir, 'strace.txt')
+            with open(os.path.join(outdir, t.output), 'wb') as stdout:
+                r = subprocess.run(['strace', '-c', '-f', '-o', summary] + t.command(root, outdir), cwd=outdir,
+                                   stdout=stdout, stderr=subprocess.DEVNULL)
+            if r.returncode != 0:
+                break
+            counts.append(costs.strace_calls(summary))
+        if len(counts) == 2:
+            out[t.name] = {'empty': {'kinds': counts[0]}, 'run': {'kinds': counts[1]}}
+    return out
+
+
+# The lines of listbench's report that join this one: the load and the fill.
+LISTBENCH_LINES = ('load: file status', 'load: identity', 'load: the rest (list, rows, links)', 'load: whole row',
+                   'fill, list empty (hidden, then paint)', 'column texts of every row (made when shown)')
+
+
+def frontend_figures(runner, build, rows, work):
+    """The front end's load and fill of a list of rows (listbench), per row
+    and in open-and-close pairs measured in the same run; None when the
+    benchmark is not built, the reason when it failed."""
+    exe = os.path.join(build, 'benchtools', 'listbench.exe')
+    if not os.path.exists(exe):
+        return None
+    log(f'front end: loading and filling {rows} rows')
+    folder = os.path.join(work, 'frontend')
+    os.makedirs(folder, exist_ok=True)
+    r = runner.run(wine_argv(os.path.join(build, 'winerun'), None, [exe, str(rows), '3', winpath(work)]), folder,
+                   os.path.join(folder, 'listbench.txt'), os.path.join(folder, 'stderr.txt'))
+    if r['exit'] != 0:
+        return {'failed': f'listbench exited with {r["exit"]}: {stderr_text(folder, "stderr.txt")}'}
+    fig = {'rows': rows, 'steps': []}
+    with open(os.path.join(folder, 'listbench.txt'), encoding='utf-8', errors='replace') as f:
+        for line in f:
+            m = re.match(r'unit: CreateFileW\+CloseHandle pair ([\d.]+) us', line)
+            if m:
+                fig['pair_us'] = float(m.group(1))
+            for label in LISTBENCH_LINES:
+                m = re.match(re.escape(label) + r'\s+([\d.]+)\s+([\d.]+)\s+([\d.]+)$', line.rstrip())
+                if m:
+                    fig['steps'].append((label,) + tuple(float(x) for x in m.groups()))
+    return fig
 
 
 # ---------------------------------------------------------------- report
@@ -565,6 +715,7 @@ def machine_info(work):
         'fdupes': version(['fdupes', '--version']), 'jdupes': version(['jdupes', '-v']),
         'rdfind': version(['rdfind', '-v']), 'rmlint': re.sub(r'\x1b\[[0-9;]*m', '', version(['rmlint', '--version'])),
         'python': platform.python_version(),
+        'mingw': version([winjdupes.CC, '-dumpversion']),
     }
 
 
@@ -579,7 +730,9 @@ def report(res):
     add(f"Machine: {m['cpu']}, {m['cores']} cores, {m['memory_gib']} GiB, Linux {m['kernel']}, "
         f"{m['fs']}; {m['wine']}; {m['fdupes']}, {m['jdupes'].split('(')[0].strip()}, "
         f"{m['rdfind'].replace('This is ', '').replace('version ', '')}, "
-        f"rmlint {m['rmlint'].split()[1] if len(m['rmlint'].split()) > 1 else '?'}. "
+        f"rmlint {m['rmlint'].split()[1] if len(m['rmlint'].split()) > 1 else '?'}"
+        + (f"; jdupes for Windows from Debian's source {res['jdupes_wine']}, mingw-w64 "
+           f"{m.get('mingw', '?')}" if res.get('jdupes_wine') else '') + ". "
         f"Load average before/after: {res['load_before']:.2f} / {res['load_after']:.2f}"
         + (f" ({res['load_note']})" if res.get('load_note') else '') + '.')
     add('')
@@ -592,19 +745,77 @@ def report(res):
     add('')
     tools = res['tools']
     mox = tools.get('mox')
+    same = [n for n in tools if tools[n].get('under_wine')]
+    cross = [n for n in tools if n.startswith('mox') or not tools[n].get('under_wine')]
+    if any(not n.startswith('mox') for n in same):
+        add('Same platform: the search against jdupes built for Windows, both under Wine.')
+        add('')
+        tool_table(res, same, add, res.get('models', {}))
+    add('Cross platform: the search under Wine against the peers on Linux.')
+    add('')
+    tool_table(res, cross, add)
+    add(f"Times: medians of {res['runs']} warm runs" +
+        (f" and {res['cold_runs']} cold runs (page cache dropped before each)" if cold else
+         f" (cold runs: {res['cold_note']})") +
+        ", each less the same tool's run over an empty folder (last column; for mox that is Wine starting "
+        "cmd and the five programs). tool/mox above 1: the tool is slower than mox (a row on one CPU "
+        "against mox on one CPU). CPU: user and system "
+        "time of the whole process tree (under Wine with the wineserver's), less the empty run's. Bytes read: "
+        "the process tree's rchar (warm: bytes returned by read calls, also from pipes, sockets and "
+        "intermediate lists) and read_bytes (cold: fetched from the disk, read-ahead included), less the "
+        "empty run's, with the ratio to the fewest bytes. Peak RSS: the largest process of the tree "
+        "(under Wine without the wineserver).")
+    add('')
+    models_text(res, add)
+    costs_report(res, add)
+    for name, t in tools.items():
+        add(f"- {name}: {t['note']}" + ('' if not t['problems'] else
+                                        f"; differs from the reference: {'; '.join(t['problems'][:5])}"
+                                        + (f" and {len(t['problems']) - 5} more" if len(t['problems']) > 5 else '')))
+    if res.get('mox_skipped'):
+        add(f"- mox: not measured ({res['mox_skipped']})")
+    if res.get('jdupes_wine_skipped'):
+        add(f"- jdupes, Wine: not measured ({res['jdupes_wine_skipped']})")
+    for text in res.get('failures', []):
+        add(f"- a run failed and was repeated: {text}")
+    add('')
+    st = res.get('mox_steps')
+    if st:
+        steps_report(st, s, add)
+    frontend_report(res.get('frontend'), add)
+    if mox and res['targets']:
+        add('Targets:')
+        for t in res['targets']:
+            add(f'- {t}')
+    return '\n'.join(lines) + '\n'
 
-    def net(t, mode, key='wall'):
-        empty = 'empty' if mode == 'warm' else 'empty_cold'
-        return t[mode][key] - t[empty][key]
 
+def net(t, mode, key='wall'):
+    """A figure of a tool's runs less the same figure of its empty runs."""
+    empty = 'empty' if mode == 'warm' else 'empty_cold'
+    return t[mode][key] - t[empty][key]
+
+
+def same_cpus_mox(tools, name):
+    """The mox row a tool is compared with: on one CPU for a row on one CPU."""
+    return tools.get('mox, one CPU' if 'one CPU' in name else 'mox')
+
+
+def tool_table(res, names, add, models=None):
+    """One row per tool; a tool with a model of its time gets a second row
+    with the modelled times only."""
+    s, tools, cold = res['reference'], res['tools'], res['cold_runs'] > 0
+    modes = ['warm'] + (['cold'] if cold else [])
     head = ['tool', 'sets', 'warm s', 'tool/mox'] + (['cold s', 'tool/mox'] if cold else []) + \
         ['CPU s', 'read warm MiB (rchar)'] + (['read cold MiB (disk)'] if cold else []) + \
         ['peak RSS MiB', 'empty run s']
     add('| ' + ' | '.join(head) + ' |')
     add('|' + '---|' * len(head))
-    for name, t in tools.items():
+    for name in names:
+        t = tools[name]
+        mox = same_cpus_mox(tools, name)
         row = [name, 'same' if not t['problems'] else f"{len(t['problems'])} differ"]
-        for mode in ['warm'] + (['cold'] if cold else []):
+        for mode in modes:
             row.append(fmt_s(net(t, mode)))
             row.append(f"{net(t, mode) / net(mox, mode):.2f}" if mox else '-')
         row.append(fmt_s(net(t, 'warm', 'cpu')))
@@ -615,35 +826,106 @@ def report(res):
             row.append(f"{fmt_mib(rc)} ({rc / s['min_bytes_4k']:.2f}×)")
         row += [f"{t['warm']['maxrss_kib'] / 1024:.0f}", fmt_s(t['empty']['wall'])]
         add('| ' + ' | '.join(row) + ' |')
+        model = (models or {}).get(name)
+        if model and 'warm' in model:
+            row = [name + ', model', '']
+            for mode in modes:
+                row += [fmt_s(model[mode]), f"{model[mode] / net(mox, mode):.2f}" if mox else '-']
+            row += [''] * (len(head) - len(row))
+            add('| ' + ' | '.join(row) + ' |')
     add('')
-    add(f"Times: medians of {res['runs']} warm runs" +
-        (f" and {res['cold_runs']} cold runs (page cache dropped before each)" if cold else
-         f" (cold runs: {res['cold_note']})") +
-        ", each less the same tool's run over an empty folder (last column; for mox that is Wine starting "
-        "cmd and the five programs). tool/mox above 1: the tool is slower than mox. CPU: user and system "
-        "time of the whole process tree (for mox with the wineserver's), less the empty run's. Bytes read: "
-        "the process tree's rchar (warm: bytes returned by read calls, also from pipes, sockets and "
-        "intermediate lists) and read_bytes (cold: fetched from the disk, read-ahead included), less the "
-        "empty run's, with the ratio to the fewest bytes. Peak RSS: the largest process of the tree "
-        "(for mox without the wineserver).")
+
+
+def peer_models(res):
+    """The Windows peer's times with each GetFileInformationByHandle costed as
+    one open-and-close pair instead of what it costs under Wine (where it asks
+    the mount manager, in another process, for the volume's serial): the
+    per-call costs from the probes run right after each of the peer's warm
+    runs (as is or on one CPU), the calls counted in the traced run. Warm costs are used for the cold model.
+    The model does not hold when the probe's cost of the calls exceeds the
+    peer's whole warm run: then the calls cost less inside the run than in
+    the probe's loop, and only the measured times are reported."""
+    traced = (res.get('server_costs') or {}).get('jdupes, Wine')
+    if not traced:
+        return {}
+    calls = traced['run']['mount_manager'] - traced['empty']['mount_manager']
+    out = {}
+    for name, probe in (res.get('peer_probes') or {}).items():
+        t = res['tools'].get(name)
+        if not t or not probe:
+            continue
+        pair = probe['CreateFileW+CloseHandle']
+        call = probe['CreateFileW+GetFileInformationByHandle+CloseHandle'] - pair
+        saved = calls * (call - pair) / 1e6
+        out[name] = {'calls': calls, 'call_us': call, 'pair_us': pair, 'saved': saved,
+                     'run_us': 1e6 * net(t, 'warm') / calls if calls else 0.0}
+        if calls * call / 1e6 >= net(t, 'warm'):
+            continue
+        out[name]['warm'] = net(t, 'warm') - saved
+        if t.get('cold'):
+            out[name]['cold'] = net(t, 'cold') - saved
+    return out
+
+
+def models_text(res, add):
+    models = res.get('models')
+    if not models:
+        return
+    parts = [f"{name}: {m['calls']} calls × ({m['call_us']:.0f} − {m['pair_us']:.0f} µs) = {fmt_s(m['saved'])} s"
+             + ('' if 'warm' in m else f" (does not hold: more than the whole warm run, which leaves at most "
+                                       f"{m['run_us']:.0f} µs per call with all else; no model row)")
+             for name, m in models.items()]
+    add("Model: the measured time less what GetFileInformationByHandle costs under Wine beyond one "
+        "open-and-close pair. jdupes calls it once for every file and folder it reads; under Wine each call "
+        "asks Wine's mount manager, in another process, for the volume's serial (some ten requests to the "
+        "server), on Windows it costs little. Calls counted in the traced run (the mount manager opened), "
+        "per-call costs from the probe run right after each warm run of the peer, under the same load "
+        "(`bench/winprobe.cpp` over an even sample of the corpus's files, medians; warm costs also for the cold "
+        "model): " + '; '.join(parts) + '. A model, not a measurement: on Windows the call may cost less than '
+        'a pair, and every other call its own.')
     add('')
-    for name, t in tools.items():
-        add(f"- {name}: {t['note']}" + ('' if not t['problems'] else
-                                        f"; differs from the reference: {'; '.join(t['problems'][:5])}"
-                                        + (f" and {len(t['problems']) - 5} more" if len(t['problems']) > 5 else '')))
-    if res.get('mox_skipped'):
-        add(f"- mox: not measured ({res['mox_skipped']})")
-    for text in res.get('failures', []):
-        add(f"- a run failed and was repeated: {text}")
+
+
+def costs_report(res, add):
+    """Requests to the Wine server and system calls per file, by kind."""
+    s = res['reference']
+    rows = [(n, 'Wine server requests', c) for n, c in (res.get('server_costs') or {}).items()] + \
+        [(n, 'system calls', c) for n, c in (res.get('syscall_costs') or {}).items()]
+    if not rows:
+        return
+    add('Cost per file: what each tool asks of the system it runs on, less its run over an empty folder '
+        '(one run each: under Wine with the server tracing its requests, on Linux under `strace -c -f`).')
     add('')
-    st = res.get('mox_steps')
-    if st:
-        steps_report(st, s, add)
-    if mox and res['targets']:
-        add('Targets:')
-        for t in res['targets']:
-            add(f'- {t}')
-    return '\n'.join(lines) + '\n'
+    add('| tool | counted | per scanned file | per candidate | the most frequent, per scanned file |')
+    add('|---|---|---|---|---|')
+    for name, what, c in rows:
+        kinds = costs.net(c['run']['kinds'], c['empty']['kinds'])
+        total = sum(kinds.values())
+        top = sorted(kinds.items(), key=lambda kv: -kv[1])[:6]
+        add(f"| {name} | {what} | {total / s['files']:.2f} | {total / s['candidates']:.2f} | " +
+            ', '.join(f"{k} {v / s['files']:.2f}" for k, v in top) + ' |')
+    add('')
+    add(f"Scanned files: {s['files']}; candidates (files that share their size with another): {s['candidates']}. "
+        "On Windows each request to the Wine server is a system call, so these counts carry over; the times "
+        "do not.")
+    add('')
+
+
+def frontend_report(fig, add):
+    if not fig:
+        return
+    if fig.get('failed'):
+        add(f"Front end: not measured ({fig['failed']}).")
+        add('')
+        return
+    add(f"Front end (`moxwin/bench/listbench.cpp`, medians of 3 rounds, {fig['rows']} rows): one "
+        f"CreateFileW+CloseHandle pair took {fig.get('pair_us', 0):.1f} µs in the same run.")
+    add('')
+    add('| step | s | µs/row | pairs/row |')
+    add('|---|---|---|---|')
+    for label, seconds, micros, pairs in fig['steps']:
+        add(f"| {label} | {seconds:.3f} | {micros:.1f} | {pairs:.2f} |")
+    add('')
 
 
 def steps_report(st, s, add):
@@ -732,22 +1014,27 @@ def targets(res):
     if not mox:
         return []
     out = []
-    peers = {n: t for n, t in tools.items() if not n.startswith('mox')}
-    modes = [('warm', 'empty')] + ([('cold', 'empty_cold')] if res['cold_runs'] else [])
+    modes = ['warm'] + (['cold'] if res['cold_runs'] else [])
+    models = res.get('models', {})
     missed = []
-    for name in [n for n in tools if n.startswith('mox')]:
-        mine_tool = tools[name]
-        for mode, empty in modes:
-            mine = mine_tool[mode]['wall'] - mine_tool[empty]['wall']
-            best = min(peers, key=lambda n: peers[n][mode]['wall'] - peers[n][empty]['wall'])
-            theirs = peers[best][mode]['wall'] - peers[best][empty]['wall']
+    for name, peer in (('mox', 'jdupes, Wine'), ('mox, one CPU', 'jdupes, Wine, one CPU')):
+        if name not in tools or peer not in tools:
+            continue
+        for mode in modes:
+            mine, measured = net(tools[name], mode), net(tools[peer], mode)
+            theirs = models.get(peer, {}).get(mode)
+            basis = 'model' if theirs is not None else \
+                ('measured; the model does not hold' if peer in models else 'measured, no model')
+            theirs = measured if theirs is None else theirs
             ok = mine <= 0.5 * theirs
             if not ok and name == 'mox':
                 missed.append(mode)
-            out.append(f"{mode} wall time ≤ 0.5 × the fastest peer's ({best}, {fmt_s(theirs)} s): "
-                       f"{'met' if ok else 'missed'} by {name}, {fmt_s(mine)} s = {mine / theirs:.2f} × {best}; "
-                       f"with Wine's start {fmt_s(mine_tool[mode]['wall'])} s = "
-                       f"{mine_tool[mode]['wall'] / peers[best][mode]['wall']:.2f} × {best}'s whole run")
+            out.append(f"same platform, {mode} wall time ≤ 0.5 × {peer} ({basis}, {fmt_s(theirs)} s): "
+                       f"{'met' if ok else 'missed'} by {name}, {fmt_s(mine)} s = {mine / theirs:.2f} × the "
+                       f"{'model' if basis == 'model' else 'peer'}"
+                       + (f", {mine / measured:.2f} × the measured {fmt_s(measured)} s" if basis == 'model' else ''))
+    if 'jdupes, Wine' not in tools:
+        out.append('same platform: not measured (' + res.get('jdupes_wine_skipped', 'jdupes-wine not asked for') + ')')
     st = res.get('mox_steps')
     if missed and st:
         e = median_run(st['start'])['wall']
@@ -757,6 +1044,13 @@ def targets(res):
             out.append(f"{mode}: the time goes to {worst}, {fmt_s(times[worst])} s of the steps' "
                        f"{fmt_s(sum(times.values()))} s (" +
                        ', '.join(f'{n} {fmt_s(v)}' for n, v in times.items()) + ')')
+    traced = (res.get('server_costs') or {}).get('mox')
+    if traced:
+        kinds = costs.net(traced['run']['kinds'], traced['empty']['kinds'])
+        per = sum(kinds.values()) / s['candidates']
+        top = sorted(kinds.items(), key=lambda kv: -kv[1])[:5]
+        out.append(f"Wine server requests per candidate ≤ 3: {'met' if per <= 3 else 'missed'}, {per:.2f} "
+                   f"(" + ', '.join(f"{k} {v / s['candidates']:.2f}" for k, v in top) + ')')
     least = s['min_bytes_4k']
     rw = mox['warm']['rchar'] - mox['empty']['rchar']
     text = (f"bytes read ≤ 1.05 × the fewest ({fmt_mib(least)} MiB): warm rchar {fmt_mib(rw)} MiB = "
@@ -825,12 +1119,17 @@ def main():
     ap.add_argument('--build', default=os.path.join(REPO, 'build-bench'), help='build tree of the project')
     ap.add_argument('--runs', type=int, help='warm runs per tool (quick 3, full 5)')
     ap.add_argument('--cold-runs', type=int, help='cold runs per tool (quick 1, full 3)')
-    ap.add_argument('--tools', default='mox,fdupes,jdupes,rdfind,rmlint')
+    ap.add_argument('--tools', default='mox,jdupes-wine,fdupes,jdupes,rdfind,rmlint',
+                    help='jdupes-wine: jdupes built for Windows, under Wine (default %(default)s)')
     ap.add_argument('--mox-args', default='', help='arguments for MOX.BAT, e.g. "/v"')
     ap.add_argument('--no-build', action='store_true', help='use the build tree as it is')
     ap.add_argument('--no-steps', action='store_true', help='skip the step timing of the chain')
     ap.add_argument('--no-one-cpu', action='store_true',
                     help='skip the runs of the chain with Wine held on one CPU')
+    ap.add_argument('--no-costs', action='store_true',
+                    help='skip counting requests to the Wine server and system calls')
+    ap.add_argument('--list-rows', type=int, help='rows of the front end\'s list benchmark (quick 10000, '
+                    'full 50000; 0 skips it)')
     ap.add_argument('--readme', action='store_true', help='write the report into README.md')
     ap.add_argument('--load-note', default='', help='a word on what else ran on the machine')
     args = ap.parse_args()
@@ -883,8 +1182,23 @@ def main():
             tools.append(Mox(build, args.mox_args.split()))
             if not args.no_one_cpu:
                 tools.append(Mox(build, args.mox_args.split(), {min(os.sched_getaffinity(0))}))
+    if 'jdupes-wine' in wanted:
+        winerun = os.path.join(build, 'winerun')
+        try:
+            if not os.path.exists(winerun):
+                raise winjdupes.BuildError(f'no {winerun}: the build tree is not configured')
+            log('jdupes for Windows: building it unless the work folder has it')
+            exe, version = winjdupes.ensure(work)
+            res['jdupes_wine'] = version
+            tools.append(WineJdupes(exe, winerun))
+            if not args.no_one_cpu:
+                tools.append(WineJdupes(exe, winerun, {min(os.sched_getaffinity(0))}))
+        except winjdupes.BuildError as e:
+            res['jdupes_wine_skipped'] = str(e)
+            log('jdupes under Wine left out: ' + str(e))
     peer_classes = {'fdupes': Fdupes, 'jdupes': Jdupes, 'rdfind': Rdfind, 'rmlint': Rmlint}
     tools += [peer_classes[n]() for n in wanted if n in peer_classes]
+    list_rows = args.list_rows if args.list_rows is not None else LIST_ROWS[args.scale]
 
     res['cold_note'] = 'not asked for'
     if cold_runs and not can_drop_caches():
@@ -897,6 +1211,10 @@ def main():
     runner = Runner(measure, work)
     raw = {t.name: {'warm': [], 'cold': [], 'empty': [], 'empty_cold': []} for t in tools}
     problems = {}
+
+    peer_probes = {}
+    if any(isinstance(t, WineJdupes) for t in tools):
+        write_probe_list(corpus, os.path.join(work, 'probe-list.txt'))
 
     def series():
         for t in tools:
@@ -913,6 +1231,11 @@ def main():
                 outdir = os.path.join(work, 'out', t.name)
                 raw[t.name]['empty'].append(runner.run_tool(t, empty_root, outdir))
                 raw[t.name]['warm'].append(runner.run_tool(t, corpus, outdir))
+                if isinstance(t, WineJdupes):
+                    # Right after the peer's run, under the same load: the
+                    # per-call costs of its model.
+                    peer_probes.setdefault(t.name, []).append(
+                        probe_once(runner, build, t.cpus, work, 'probe-list.txt'))
         for i in range(cold_runs):
             log(f'cold run {i + 1}/{cold_runs}')
             for t in tools:
@@ -927,13 +1250,23 @@ def main():
             log('timing the steps of the chain')
             res['mox_steps'] = time_mox_steps(runner, mox, pinned, corpus, work, runs, cold_runs)
 
-    if any(isinstance(t, Mox) for t in tools):
+    wine_tools = [t for t in tools if t.under_wine]
+    if wine_tools:
         with Wine(build) as wine:
             runner.wine = wine
             series()
+            if list_rows and any(isinstance(t, Mox) for t in tools):
+                res['frontend'] = frontend_figures(runner, build, list_rows, work)
             runner.wine = None
     else:
         series()
+    if not args.no_costs:
+        traced = [t for t in wine_tools if not t.cpus]
+        if traced:
+            res['server_costs'] = server_costs(runner, build, traced, corpus, empty_root, work)
+        native = [t for t in tools if not t.under_wine]
+        if native:
+            res['syscall_costs'] = syscall_costs(native, corpus, empty_root, work)
     res['load_after'] = os.getloadavg()[0]
     res['failures'] = runner.failures
 
@@ -941,11 +1274,13 @@ def main():
     for t in tools:
         r = raw[t.name]
         res['tools'][t.name] = {
-            'note': t.note, 'problems': problems[t.name],
+            'note': t.note, 'problems': problems[t.name], 'under_wine': t.under_wine,
             'warm': median_run(r['warm']), 'empty': median_run(r['empty']),
             'cold': median_run(r['cold']) if r['cold'] else None,
             'empty_cold': median_run(r['empty_cold']) if r['empty_cold'] else None,
         }
+    res['peer_probes'] = {name: medians(p) for name, p in peer_probes.items()}
+    res['models'] = peer_models(res)
     res['targets'] = targets(res)
     res['raw'] = raw
     text = report(res)
