@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -69,6 +70,22 @@ std::string read_file(const std::wstring& path) {
   while ((n = fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
   fclose(f);
   return bytes;
+}
+
+std::vector<std::string> sorted_lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find('\n', at);
+    end = end == std::string::npos ? text.size() : end + 1;
+    lines.push_back(text.substr(at, end - at));
+    at = end;
+  }
+  return sorted(std::move(lines));
+}
+
+std::vector<std::string> sorted(std::vector<std::string> lines) {
+  std::sort(lines.begin(), lines.end());
+  return lines;
 }
 
 bool make_dir(const std::wstring& path) { return CreateDirectoryW(path.c_str(), nullptr) != 0; }

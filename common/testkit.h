@@ -27,6 +27,11 @@ struct TempDir {
 
 bool write_file(const std::wstring& path, const std::string& bytes);
 std::string read_file(const std::wstring& path);
+// The lines of a program's output, each with its line end, sorted: for
+// outputs whose order the test does not fix.
+std::vector<std::string> sorted_lines(const std::string& text);
+// The same lines sorted, to compare with sorted_lines.
+std::vector<std::string> sorted(std::vector<std::string> lines);
 bool make_dir(const std::wstring& path);
 
 std::string utf16le(const std::wstring& text);

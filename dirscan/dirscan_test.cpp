@@ -24,24 +24,6 @@ std::wstring exe() { return test::program_dir() + L"\\dirscan.exe"; }
 
 std::wstring in_quotes(const std::wstring& path) { return L"\"" + path + L"\""; }
 
-// Output lines (CR LF kept), sorted.
-Lines sorted_lines(const std::string& out) {
-  Lines lines;
-  for (size_t at = 0; at < out.size();) {
-    size_t end = out.find('\n', at);
-    end = end == std::string::npos ? out.size() : end + 1;
-    lines.push_back(out.substr(at, end - at));
-    at = end;
-  }
-  std::sort(lines.begin(), lines.end());
-  return lines;
-}
-
-Lines sorted(Lines lines) {
-  std::sort(lines.begin(), lines.end());
-  return lines;
-}
-
 std::string size_line(unsigned long long size, const std::wstring& path) {
   char digits[32];
   std::snprintf(digits, sizeof digits, "%020llu", size);
@@ -79,7 +61,7 @@ TEST(Dirscan, BothFormsByteExact) {
   test::RunResult r = run(L"dirscan", in_quotes(t.root));
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.err, "");
-  EXPECT_EQ(sorted_lines(r.out), sorted({size_line(1234, t.at(L"a.txt")), size_line(5, t.at(L"sub\\b.txt")),
+  EXPECT_EQ(test::sorted_lines(r.out), test::sorted({size_line(1234, t.at(L"a.txt")), size_line(5, t.at(L"sub\\b.txt")),
                                          size_line(3, t.at(L"sub\\\u00E9.txt")), size_line(0, t.at(L"sub\\empty.txt"))}));
   EXPECT_NE(r.out.find("\\\x82.txt\r\n"), std::string::npos);  // é in OEM 437, no byte-order mark
   EXPECT_EQ(r.out.substr(0, 2), "00");
@@ -87,12 +69,12 @@ TEST(Dirscan, BothFormsByteExact) {
   const std::string form0 = r.out;
   r = run(L"dirscan", L"-0 -W1 " + in_quotes(t.root));  // of -0 and -1 the later one counts
   EXPECT_EQ(r.exit_code, 0);
-  EXPECT_EQ(sorted_lines(r.out),
-            sorted({name_line(L"a.txt", 1234, t.at(L"a.txt")), name_line(L"b.txt", 5, t.at(L"sub\\b.txt")),
+  EXPECT_EQ(test::sorted_lines(r.out),
+            test::sorted({name_line(L"a.txt", 1234, t.at(L"a.txt")), name_line(L"b.txt", 5, t.at(L"sub\\b.txt")),
                     name_line(L"\u00E9.txt", 3, t.at(L"sub\\\u00E9.txt")),
                     name_line(L"empty.txt", 0, t.at(L"sub\\empty.txt"))}));
   r = run(L"dirscan", L"-1 /0 " + in_quotes(t.root));
-  EXPECT_EQ(sorted_lines(r.out), sorted_lines(form0));
+  EXPECT_EQ(test::sorted_lines(r.out), test::sorted_lines(form0));
 
   // One entry per folder: the order of the walk shows.
   TempDir chain(L"chain");
@@ -125,7 +107,7 @@ TEST(Dirscan, AttributeRulesFromConfig) {
     test::write_file(work / L"config.ini", std::string("[exclude]\r\nattribute=") + c.value + "\r\n");
     test::RunResult r = run(L"dirscan", in_quotes(t.root), "", work.path);
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(sorted_lines(r.out), sorted(c.expected)) << c.value;
+    EXPECT_EQ(test::sorted_lines(r.out), test::sorted(c.expected)) << c.value;
   }
 }
 
@@ -155,12 +137,12 @@ TEST(Dirscan, SizeRangeExtensionsAndJpegFromConfigAndOptions) {
     test::write_file(work / L"config.ini", c.config);
     test::RunResult r = run(L"dirscan", std::wstring(c.options) + L" " + in_quotes(t.root), "", work.path);
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(sorted_lines(r.out), sorted(c.expected)) << c.config << " / " << test::to_utf8(c.options);
+    EXPECT_EQ(test::sorted_lines(r.out), test::sorted(c.expected)) << c.config << " / " << test::to_utf8(c.options);
   }
   // -E last with no value: no filter; the roots then come from standard input.
   test::write_file(work / L"config.ini", "[exclude]\r\nmin=1023\r\n");
   test::RunResult r = run(L"dirscan", L"-E", utf16le(t.root + L"\r\n"), work.path);
-  EXPECT_EQ(sorted_lines(r.out), sorted({size_line(1234, t.at(L"a.txt")), size_line(1023, t.at(L"k1023.bin")),
+  EXPECT_EQ(test::sorted_lines(r.out), test::sorted({size_line(1234, t.at(L"a.txt")), size_line(1023, t.at(L"k1023.bin")),
                                          size_line(1024, t.at(L"k1024.JPG"))}));
 }
 
@@ -177,11 +159,11 @@ TEST(Dirscan, JpegMode) {
   const unsigned long long from_tables = tables.size() + scan.size(), from_scan = scan.size();
   test::write_file(work / L"config.ini", "");
   test::RunResult r = run(L"dirscan", L"-A JPEG " + in_quotes(root), "", work.path);
-  EXPECT_EQ(sorted_lines(r.out), sorted({size_line(from_tables, root + L"\\a.jpg"),
+  EXPECT_EQ(test::sorted_lines(r.out), test::sorted({size_line(from_tables, root + L"\\a.jpg"),
                                          size_line(from_tables, root + L"\\b.jpg")}));
   test::write_file(work / L"config.ini", "[JPEG]\r\nSOS=1\r\nJFIF=0\r\n");
   r = run(L"dirscan", L"-a jpeg " + in_quotes(root), "", work.path);
-  EXPECT_EQ(sorted_lines(r.out), sorted({size_line(from_scan, root + L"\\a.jpg"),
+  EXPECT_EQ(test::sorted_lines(r.out), test::sorted({size_line(from_scan, root + L"\\a.jpg"),
                                          size_line(from_scan, root + L"\\b.jpg")}));
   // A file named as a root keeps its size, JPEG or not.
   r = run(L"dirscan", L"-A jpeg " + in_quotes(root + L"\\c.png"), "", work.path);
@@ -256,7 +238,7 @@ TEST(Dirscan, ExclusionFile) {
                                                  std::wstring(6000, L'w') + L"\r\n\uFEFF\\SUB\\\u00E9.\r\n"));
   test::RunResult r = run(L"dirscan", L"-x " + in_quotes(lists / L"XLIST.TXT") + L" " + in_quotes(t.root));
   EXPECT_EQ(r.exit_code, 0);
-  EXPECT_EQ(sorted_lines(r.out), sorted({size_line(1234, t.at(L"a.txt")), size_line(5, t.at(L"sub\\b.txt")),
+  EXPECT_EQ(test::sorted_lines(r.out), test::sorted({size_line(1234, t.at(L"a.txt")), size_line(5, t.at(L"sub\\b.txt")),
                                          size_line(0, t.at(L"sub\\empty.txt"))}));
   EXPECT_EQ(r.err, message(exe() + L": too long pattern, ignored: " + too_long + L"\r\n" + exe() +
                            L": too long pattern, ignored: " + std::wstring(6000, L'w') + L"\r\n"));

@@ -82,26 +82,9 @@ std::string size_line(unsigned long long size, const std::wstring& path) {
   return digits + oem_escape(path) + "\r\n";
 }
 
-Lines split_sorted(const std::string& text) {
-  Lines lines;
-  for (size_t at = 0; at < text.size();) {
-    size_t end = text.find('\n', at);
-    end = end == std::string::npos ? text.size() : end + 1;
-    lines.push_back(text.substr(at, end - at));
-    at = end;
-  }
-  std::sort(lines.begin(), lines.end());
-  return lines;
-}
-
-Lines sorted(Lines lines) {
-  std::sort(lines.begin(), lines.end());
-  return lines;
-}
-
 // Messages are UTF-16LE lines; compared as UTF-8.
-Lines messages_in(const std::string& utf16) { return split_sorted(test::to_utf8(test::from_utf16le(utf16))); }
-Lines message_lines(const std::wstring& joined) { return split_sorted(test::to_utf8(joined)); }
+Lines messages_in(const std::string& utf16) { return test::sorted_lines(test::to_utf8(test::from_utf16le(utf16))); }
+Lines message_lines(const std::wstring& joined) { return test::sorted_lines(test::to_utf8(joined)); }
 
 TEST(FolderLoops, LinksToAnAncestorAndToTheRootAreNotEntered) {
   LinkTree t;
@@ -118,7 +101,7 @@ TEST(FolderLoops, LinksToAnAncestorAndToTheRootAreNotEntered) {
   std::wstring log = logs / L"log.txt";
   test::RunResult r = test::run(L"dirscan", L"-L \"" + log + L"\" \"" + t.root + L"\"");
   EXPECT_EQ(r.exit_code, 0);
-  EXPECT_EQ(split_sorted(r.out), sorted({size_line(1, t.at(L"f.txt")), size_line(2, t.at(L"\u00E9\\g.txt")),
+  EXPECT_EQ(test::sorted_lines(r.out), test::sorted({size_line(1, t.at(L"f.txt")), size_line(2, t.at(L"\u00E9\\g.txt")),
                                          size_line(3, t.at(L"\u00E9\\\u65E5\\h.txt"))}));
   std::wstring messages = t.at(L"\u00E9\\\u65E5\\up") + L": folder loop, skipped\r\n" + t.at(L"\u00E9\\root") +
                           L": folder loop, skipped\r\n";
@@ -130,7 +113,7 @@ TEST(FolderLoops, LinksToAnAncestorAndToTheRootAreNotEntered) {
   r = test::run(L"dirscan", L"\"" + t.at(L"\u00E9\\\u65E5\\up") + L"\"");
   EXPECT_EQ(r.exit_code, 0);
   const std::wstring via = t.at(L"\u00E9\\\u65E5\\up");
-  EXPECT_EQ(split_sorted(r.out), sorted({size_line(2, via + L"\\g.txt"), size_line(3, via + L"\\\u65E5\\h.txt"),
+  EXPECT_EQ(test::sorted_lines(r.out), test::sorted({size_line(2, via + L"\\g.txt"), size_line(3, via + L"\\\u65E5\\h.txt"),
                                          size_line(1, via + L"\\root\\f.txt")}));
   EXPECT_EQ(messages_in(r.err), message_lines(via + L"\\\u65E5\\up: folder loop, skipped\r\n" + via +
                                                L"\\root\\\u00E9: folder loop, skipped\r\n"));
@@ -148,7 +131,7 @@ TEST(FolderLoops, TwoLinksThatReachEachOther) {
   // which is no loop; only going back into a folder already on the path is.
   test::RunResult r = test::run(L"dirscan", L"\"" + t.root + L"\"");
   EXPECT_EQ(r.exit_code, 0);
-  EXPECT_EQ(split_sorted(r.out), sorted({size_line(4, t.at(L"x\\a.txt")), size_line(5, t.at(L"x\\to_z\\b.txt")),
+  EXPECT_EQ(test::sorted_lines(r.out), test::sorted({size_line(4, t.at(L"x\\a.txt")), size_line(5, t.at(L"x\\to_z\\b.txt")),
                                          size_line(5, t.at(L"z\\b.txt")), size_line(4, t.at(L"z\\to_x\\a.txt"))}));
   EXPECT_EQ(messages_in(r.err), message_lines(t.at(L"x\\to_z\\to_x") + L": folder loop, skipped\r\n" +
                                                t.at(L"z\\to_x\\to_z") + L": folder loop, skipped\r\n"));
