@@ -60,7 +60,9 @@ TEST(DupcheckRandom, AnyCountFileGivesATotal) {
     std::string bytes = r.below(3) == 0 ? test::random_bytes(r, 2000) : test::mutate_list(r, valid, 2);
     ASSERT_TRUE(test::write_file(name, bytes));
     int64_t read = read_count_total(name.c_str());  // no crash, no overrun, whatever the bytes
-    if (bytes == valid) EXPECT_EQ(read, total) << "seed " << seed;
+    if (bytes == valid) {
+      EXPECT_EQ(read, total) << "seed " << seed;
+    }
   }
 }
 

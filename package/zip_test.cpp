@@ -67,8 +67,11 @@ TEST_F(Zip, TextsAreReadyForWindows) {
   for (const wchar_t* name : {L"moxwin.ini", L"view.prg", L"README.txt"}) {
     std::string text = test::read_file(unpacked() + L"\\" + name);
     ASSERT_FALSE(text.empty()) << test::to_utf8(name);
-    for (size_t i = 0; i < text.size(); ++i)
-      if (text[i] == '\n') ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << test::to_utf8(name) << " line end at " << i;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\n') {
+        ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << test::to_utf8(name) << " line end at " << i;
+      }
+    }
   }
   std::string ini = test::read_file(unpacked() + L"\\moxwin.ini");
   EXPECT_TRUE(std::all_of(ini.begin(), ini.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }));

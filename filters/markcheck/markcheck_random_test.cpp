@@ -47,8 +47,9 @@ TEST(MarkcheckRandom, EchoesAndListsOnlyWholeLines) {
       size_t colon = line.find(L": ");
       bool echo = colon != std::wstring::npos && line.size() >= colon + 4 && line[colon + 3] == L' ' &&
                   std::wstring(L"ESN").find(line[colon + 2]) != std::wstring::npos;
-      if (echo)
+      if (echo) {
         EXPECT_TRUE(whole.count(line.substr(colon + 4))) << "seed " << seed << ": " << test::to_utf8(line.substr(0, 100));
+      }
     }
     for (const std::wstring& m : test::cleaned_lines(c.err, 1))
       EXPECT_TRUE(m.rfind(L": line ", 0) == 0 && m.find(L" skipped") != std::wstring::npos)

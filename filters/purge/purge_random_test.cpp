@@ -88,9 +88,11 @@ TEST(PurgeRandom, TheProgramDeletesNoFileItsListDoesNotNameWhole) {
     EXPECT_EQ(run.exit_code, 0) << "seed " << seed;
     EXPECT_NE(GetFileAttributesW(stopped.c_str()), INVALID_FILE_ATTRIBUTES) << "seed " << seed;
     const std::set<std::wstring> paths = named(input, 1);
-    for (const std::wstring& file : files)
-      if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES)
+    for (const std::wstring& file : files) {
+      if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
         EXPECT_TRUE(paths.count(file)) << "seed " << seed << ": deleted " << test::to_utf8(file);
+      }
+    }
   }
 }
 

@@ -79,7 +79,9 @@ TEST(ResultMenus, ItemsFollowWhatTheListsHold) {
       {"a focused row", true, false, true, false},
   };
   for (const State& state : states) {
-    Front front(FrontOptions{.list_txt = test::utf16le(L"\uFEFFC:\\Data\r\n")});
+    FrontOptions options;
+    options.list_txt = test::utf16le(L"\uFEFFC:\\Data\r\n");
+    Front front(options);
     if (state.rows) load_three(front);
     set_focus_item(front, state.focus ? 1 : -1);
     if (state.selection) set_result_selection(front.window, ".s");
@@ -113,7 +115,12 @@ TEST(ResultMenus, ItemsFollowWhatTheListsHold) {
 std::vector<uint32_t> icon_pixels(HICON icon, COLORREF background = RGB(255, 255, 255)) {
   int w = GetSystemMetrics(SM_CXSMICON), h = GetSystemMetrics(SM_CYSMICON);
   BITMAPINFO info{};
-  info.bmiHeader = {sizeof info.bmiHeader, w, -h, 1, 32, BI_RGB};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   HDC dc = CreateCompatibleDC(nullptr);
   HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);

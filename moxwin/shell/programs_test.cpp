@@ -33,10 +33,10 @@ TEST(ProgramList, Entries) {
       {L"notepad.exe %1< -1>*.txt|Text", true, L"notepad.exe %1", L"Text", L"*.txt", -1},
       {L"C:\\a\\b.exe \"%1\" /x", true, L"C:\\a\\b.exe \"%1\" /x", L"b.exe", L"C:\\a\\b.exe \"%1\" /x", 0},
       {L"C:\\a\\b.exe<3>C:\\icons.dll", true, L"C:\\a\\b.exe", L"b.exe", L"C:\\icons.dll", 3},
-      {L"C:\\a\\b.exe<3", false},    // no ">" after the index
-      {L"C:\\a\\b.exe<x>", false},   // no number: the character after it is not ">"
-      {L"|Name only", false},        // an empty command
-      {L"", false},
+      {L"C:\\a\\b.exe<3", false, L"", L"", L"", 0},    // no ">" after the index
+      {L"C:\\a\\b.exe<x>", false, L"", L"", L"", 0},   // no number: the character after it is not ">"
+      {L"|Name only", false, L"", L"", L"", 0},        // an empty command
+      {L"", false, L"", L"", L"", 0},
   };
   for (const Case& c : cases) {
     ProgramEntry entry;
