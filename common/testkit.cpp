@@ -1,5 +1,7 @@
 #include "testkit.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -300,6 +302,28 @@ std::vector<std::wstring> cleaned_lines(const std::string& list, int unit) {
     out.push_back(line);
   }
   return out;
+}
+
+int count_carried_lines(unsigned long long seed, const std::string& out, const std::set<std::wstring>& whole,
+                        size_t offset) {
+  int lines = 0;
+  for (const std::wstring& line : cleaned_lines(out, 2)) {
+    if (line.empty()) continue;
+    ++lines;
+    if (offset > 0) {
+      EXPECT_GT(line.size(), offset) << "seed " << seed << ": " << to_utf8(line.substr(0, 100));
+      if (line.size() <= offset) continue;
+      EXPECT_EQ(line[offset - 1], L' ') << "seed " << seed << ": " << to_utf8(line.substr(0, 100));
+    }
+    EXPECT_TRUE(whole.count(line.substr(offset))) << "seed " << seed << ": " << to_utf8(line.substr(0, 100));
+  }
+  return lines;
+}
+
+void expect_only_refusals(unsigned long long seed, const std::string& err, int unit) {
+  for (const std::wstring& m : cleaned_lines(err, unit))
+    EXPECT_TRUE(m.rfind(L": line ", 0) == 0 && m.find(L" skipped") != std::wstring::npos)
+        << "seed " << seed << ": " << to_utf8(m);
 }
 
 namespace {

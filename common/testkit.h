@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdio>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,15 @@ std::string mutate_list(Random& r, const std::string& valid, int unit);
 // as the byte-family programs read them: split at LF, the CR before it
 // dropped, one byte a unit.
 std::vector<std::wstring> cleaned_lines(const std::string& list, int unit);
+
+// Checks a reader's UTF-16LE output: every line that is not empty carries,
+// from unit `offset` on (after a blank), one of the texts in `whole`.
+// Returns how many such lines there were.
+int count_carried_lines(unsigned long long seed, const std::string& out, const std::set<std::wstring>& whole,
+                        size_t offset = 0);
+
+// Checks that every message is a refused line's ("...: line N ... skipped").
+void expect_only_refusals(unsigned long long seed, const std::string& err, int unit);
 
 // Valid UTF-16LE lists to start from: size-path lines sorted by size with
 // runs of equal sizes, and name-size-path lines sorted by name with runs of

@@ -20,18 +20,8 @@ TEST(SizegroupRandom, DatedLinesCarryWholeInputLines) {
     test::Captured c = test::run_reader(input, [&](FILE* in, FILE* out) { counts = sizegroup_run(in, out); });
     std::vector<std::wstring> read = test::cleaned_lines(input, 2);
     const std::set<std::wstring> whole(read.begin(), read.end());
-    int files = 0;
-    for (const std::wstring& line : test::cleaned_lines(c.out, 2)) {
-      if (line.empty()) continue;
-      ++files;
-      ASSERT_GT(line.size(), 20u) << "seed " << seed;
-      EXPECT_EQ(line[19], L' ') << "seed " << seed;
-      EXPECT_TRUE(whole.count(line.substr(20))) << "seed " << seed << ": " << test::to_utf8(line.substr(0, 100));
-    }
-    EXPECT_EQ(files, counts.files) << "seed " << seed;
-    for (const std::wstring& m : test::cleaned_lines(c.err, 2))
-      EXPECT_TRUE(m.rfind(L": line ", 0) == 0 && m.find(L" skipped") != std::wstring::npos)
-          << "seed " << seed << ": " << test::to_utf8(m);
+    EXPECT_EQ(test::count_carried_lines(seed, c.out, whole, 20), counts.files) << "seed " << seed;
+    test::expect_only_refusals(seed, c.err, 2);
   }
 }
 
