@@ -403,4 +403,41 @@ void start_watchdog(unsigned long milliseconds) {
       reinterpret_cast<void*>(static_cast<uintptr_t>(milliseconds)), 0, nullptr);
 }
 
+std::string unix_path(const std::wstring& path) {
+  using ToUnix = char*(CDECL*)(const wchar_t*);
+  auto to_unix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+  if (!to_unix) return {};
+  char* name = to_unix(path.c_str());
+  if (!name) return {};
+  std::string result = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+std::wstring from_utf8(const std::string& text) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  return out;
+}
+
+void run_unix(const std::wstring& command) {
+  std::wstring line = command;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+  WaitForSingleObject(pi.hProcess, 30000);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+}
+
+bool make_unix_link(const std::string& target, const std::wstring& link) {
+  std::string host = unix_path(link);
+  if (host.empty()) return false;
+  run_unix(L"/bin/ln -s \"" + from_utf8(target) + L"\" \"" + from_utf8(host) + L"\"");
+  return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 }  // namespace mox::test

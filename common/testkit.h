@@ -112,6 +112,16 @@ struct Captured {
 };
 Captured run_reader(const std::string& input, const std::function<void(FILE* in, FILE* out)>& body);
 
+// Wine makes no links of its own (CreateSymbolicLinkW does nothing there):
+// tests make them with the host's programs. The host path of a path under
+// Wine ("" where there is none), and a host program run by its full path
+// (waited for up to 30 s).
+std::string unix_path(const std::wstring& path);
+void run_unix(const std::wstring& command);
+// A host symbolic link at `link` (a Windows path) to the host path `target`.
+bool make_unix_link(const std::string& target, const std::wstring& link);
+std::wstring from_utf8(const std::string& text);
+
 // Ends the test program after the time, for a test that hangs (a modal box
 // no one answers, a child that never ends), so that a run never blocks CI.
 void start_watchdog(unsigned long milliseconds);

@@ -19,39 +19,10 @@ namespace {
 
 using test::TempDir;
 using Lines = std::vector<std::string>;
+using test::run_unix;
+using test::unix_path;
 
-std::string unix_path(const std::wstring& path) {
-  using ToUnix = char*(CDECL*)(const wchar_t*);
-  auto to_unix = reinterpret_cast<ToUnix>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-  if (!to_unix) return {};
-  char* name = to_unix(path.c_str());
-  if (!name) return {};
-  std::string result = name;
-  HeapFree(GetProcessHeap(), 0, name);
-  return result;
-}
-
-std::wstring widen_utf8(const std::string& text) {
-  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
-}
-
-// Runs a Unix program by its full path and waits for it.
-void run_unix(const std::wstring& command) {
-  std::wstring line = command;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
-  WaitForSingleObject(pi.hProcess, 30000);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-}
-
-std::wstring unix_arg(const std::string& unix) { return L"\"" + widen_utf8(unix) + L"\""; }
+std::wstring unix_arg(const std::string& unix) { return L"\"" + test::from_utf8(unix) + L"\""; }
 
 // A scratch tree whose links are removed before the tree, so that removing
 // the tree never walks through them.

@@ -14,7 +14,7 @@ rem     .ext..  only files with these extensions, e.g. .htm.html
 rem     /last   (used by LAST.BAT) group the previous search's list again
 rem
 rem Intermediate lists: LIST1.TXT scan, LIST2.TXT sorted, LIST3.TXT decoded,
-rem LIST4.TXT candidates; LASTMODE.TXT names the last search's kind.
+rem LIST4.TXT candidates; LASTMODE.TXT names the last finished search's kind.
 rem Problems with single files are appended to log.txt.
 setlocal
 set "BIN=%~dp0"
@@ -76,7 +76,6 @@ if errorlevel 1 goto fail
 set STEP=widen
 "%BIN%widen.exe" LIST2.TXT > LIST3.TXT
 if errorlevel 1 goto fail
-> LASTMODE.TXT echo %CHAIN%
 goto group_%CHAIN%
 
 :last
@@ -132,4 +131,7 @@ exit /b 1
 echo MOX.BAT: %STEP% failed 1>&2
 exit /b 1
 :done
+rem Written once the list is whole: the front end takes the kind of the list
+rem from it, LAST.BAT the chain.
+> LASTMODE.TXT echo %CHAIN%
 exit /b 0

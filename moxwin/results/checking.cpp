@@ -15,12 +15,20 @@ const Row* row_of(const Model& model, const ListItem& item) {
   return item.row >= 0 && item.row < model.count() ? &model.rows[item.row] : nullptr;
 }
 
+// A row that is no regular file is never checked; auto-check keeps the last
+// regular file of each group.
 void compute_checks(Model& model, int operation) {
   if (operation == kOperationToggle) return;
   uint8_t value = operation == kOperationUncheck ? kUnchecked : kChecked;
-  for (Row& row : model.rows) row.checked = value;
+  for (Row& row : model.rows) row.checked = deletable(row) ? value : static_cast<uint8_t>(kUnchecked);
   if (operation == kOperationAutoCheck)
-    for_each_group(model, [&](int, int end) { model.rows[end - 1].checked = kUnchecked; });
+    for_each_group(model, [&](int begin, int end) {
+      for (int i = end - 1; i >= begin; --i)
+        if (deletable(model.rows[i])) {
+          model.rows[i].checked = kUnchecked;
+          break;
+        }
+    });
 }
 
 // Unchecks again every applied item that is now checked while an unchecked
@@ -105,7 +113,8 @@ CheckOutcome set_check_state(Model& model, ListItems& items, int operation, bool
     applied[i] = true;
     ++outcome.count;
     if (operation == kOperationToggle) {
-      item.checked = !item.checked;
+      const Row* row = row_of(model, item);
+      item.checked = !item.checked && row && deletable(*row);
     } else if (const Row* row = row_of(model, item)) {
       item.checked = row->checked != kUnchecked;
     }

@@ -13,12 +13,21 @@ namespace {
 using QueryFile = LONG(NTAPI*)(HANDLE, IO_STATUS_BLOCK*, void*, ULONG, ULONG);
 using QueryObject = LONG(NTAPI*)(HANDLE, ULONG, void*, ULONG, ULONG*);
 
+constexpr ULONG kFileBasicInformation = 4;
 constexpr ULONG kFileStandardInformation = 5;
 constexpr ULONG kFileInternalInformation = 6;
 constexpr ULONG kFileFsVolumeInformation = 1;
 constexpr ULONG kFileFsSizeInformation = 3;
 constexpr ULONG kObjectNameInformation = 1;
 constexpr LONG kBufferOverflow = static_cast<LONG>(0x80000005);  // the fixed part is filled
+
+struct BasicInformation {
+  LARGE_INTEGER creation_time;
+  LARGE_INTEGER last_access_time;
+  LARGE_INTEGER last_write_time;
+  LARGE_INTEGER change_time;
+  ULONG attributes;
+};
 
 struct StandardInformation {
   LARGE_INTEGER allocation_size;
@@ -100,24 +109,35 @@ wchar_t drive_of_name(const UNICODE_STRING& name) {
   return drive >= L'A' && drive <= L'Z' ? drive : 0;
 }
 
-HANDLE open_without_access(const wchar_t* path) {
-  return CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                     nullptr);
+// A path that names a device (a plain "aux.c" or "COM1") opens it: such a
+// handle is closed at once and the path counts as a device, never a file.
+HANDLE open_without_access(const wchar_t* path, FileIdentity* identity) {
+  HANDLE file = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE && GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    identity->device = true;
+    return INVALID_HANDLE_VALUE;
+  }
+  return file;
 }
 
 }  // namespace
 
 bool identity_by_handle_information(const wchar_t* path, FileIdentity* identity) {
   *identity = FileIdentity{};
-  HANDLE file = open_without_access(path);
+  HANDLE file = open_without_access(path, identity);
   if (file == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
+  FILE_BASIC_INFO basic;
   bool known = GetFileInformationByHandle(file, &info);
   if (known) {
     identity->volume_serial = info.dwVolumeSerialNumber;
     identity->index_high = info.nFileIndexHigh;
     identity->index_low = info.nFileIndexLow;
     identity->links = info.nNumberOfLinks;
+    if (GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic))
+      identity->change_time = basic.ChangeTime.QuadPart;
   }
   CloseHandle(file);
   return known;
@@ -141,10 +161,11 @@ int SystemFileFacts::status(const wchar_t* path, shell::FileStatus* status) {
 bool SystemFileFacts::identity(const wchar_t* path, FileIdentity* identity) {
   if (!cheap_path_) return identity_by_handle_information(path, identity);
   *identity = FileIdentity{};
-  HANDLE file = open_without_access(path);
+  HANDLE file = open_without_access(path, identity);
   if (file == INVALID_HANDLE_VALUE) return false;
   InternalInformation internal;
   StandardInformation standard;
+  BasicInformation basic;
   bool known = query_file(file, kFileInternalInformation, &internal, sizeof internal) &&
                query_file(file, kFileStandardInformation, &standard, sizeof standard);
   if (known) {
@@ -152,6 +173,7 @@ bool SystemFileFacts::identity(const wchar_t* path, FileIdentity* identity) {
     identity->index_high = static_cast<uint32_t>(internal.index_number.HighPart);
     identity->index_low = internal.index_number.LowPart;
     identity->links = standard.number_of_links;
+    if (query_file(file, kFileBasicInformation, &basic, sizeof basic)) identity->change_time = basic.change_time.QuadPart;
   }
   CloseHandle(file);
   return known;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <new>
+#include <cstdint>
 #include <string>
 
 #include "common/lines.h"
@@ -65,6 +66,19 @@ const wchar_t* extension_part(const wchar_t* name) {
   return dot ? dot + 1 : L"";
 }
 
+// The size field of a dated list line, or kUnknown when it is not 20 digits.
+int64_t listed_size_of(const std::wstring& line) {
+  constexpr size_t kSizeStart = 20, kSizeDigits = 20;
+  if (line.size() < kSizeStart + kSizeDigits) return shell::kUnknown;
+  int64_t size = 0;
+  for (size_t i = kSizeStart; i < kSizeStart + kSizeDigits; ++i) {
+    wchar_t c = line[i];
+    if (c < L'0' || c > L'9' || size > (INT64_MAX - 9) / 10) return shell::kUnknown;
+    size = size * 10 + (c - L'0');
+  }
+  return size;
+}
+
 Row make_row(const std::wstring& path, int storage_index, int group, FileFacts& facts) {
   Row row;
   row.storage_index = storage_index;
@@ -89,7 +103,8 @@ Row make_row(const std::wstring& path, int storage_index, int group, FileFacts& 
     row.size = status.size;  // kUnknown when only the attributes could be read
     row.time = status.write_time;
     attribute_letters(status, row.attribute);
-    if (!facts.identity(row.path, &row.identity)) row.identity = FileIdentity{};
+    if (!facts.identity(row.path, &row.identity)) row.identity = FileIdentity{.device = row.identity.device};
+    row.kind = kind_of(status, row.identity);
   }
   return row;
 }
@@ -135,6 +150,7 @@ LoadOutcome load_rows(Model& model, FILE* list, int capacity, FileFacts& facts) 
       } else {
         int index = model.count();
         model.rows.push_back(make_row(line.substr(kPathOffset), index, group, facts));
+        model.rows.back().listed_size = listed_size_of(line);
         model.order.push_back(index);
         model.position_colours.push_back(0);
       }
@@ -162,6 +178,13 @@ LoadOutcome load_file(Model& model, const wchar_t* file_name, int capacity, File
 }
 
 void release(Model& model) { model = Model(); }
+
+FileKind kind_of(const shell::FileStatus& status, const FileIdentity& identity) {
+  if (status.flags & shell::kFileReparsePoint) return FileKind::link;
+  if (status.flags & shell::kFileDirectory) return FileKind::folder;
+  if (identity.device) return FileKind::device;
+  return FileKind::regular;
+}
 
 void attribute_letters(const shell::FileStatus& status, wchar_t (&letters)[8]) {
   int n = 0;

@@ -21,10 +21,19 @@ struct FileIdentity {
   uint32_t index_high = 0;
   uint32_t index_low = 0;
   uint32_t links = 0;  // hard-link count
+  // Moves on every write and every change of attributes, also when size and
+  // last-write time are put back; kUnknown when the system does not say.
+  int64_t change_time = shell::kUnknown;
+  bool device = false;  // the path opens something that is not a file on a disk
 };
 
 // True when both identities are known (not all zero) and name one file.
 bool same_file(const FileIdentity& a, const FileIdentity& b);
+
+// What a row's path names. Only a regular file is ever checked by a command
+// or handed to the shell's delete: the shell deletes a folder with all it
+// holds, and a link to a folder with the folder it points to.
+enum class FileKind : uint8_t { missing, regular, folder, link, device };
 
 // Check values of a row.
 enum : uint8_t { kUnchecked = 0, kChecked = 1, kDeleted = 2 };
@@ -36,6 +45,7 @@ struct Row {
   int group = 0;
   int64_t size = shell::kUnknown;
   int64_t time = shell::kUnknown;  // last write, file time (UTC)
+  int64_t listed_size = shell::kUnknown;  // the size on the list line: a JPEG search's image data
   std::unique_ptr<wchar_t[]> text;  // path, NUL, folder, NUL
   const wchar_t* folder = L"";      // into text
   const wchar_t* name = L"";        // into path
@@ -47,7 +57,14 @@ struct Row {
   FileIdentity identity;
   int link = 0;        // rows of the group that are this file, this one included
   bool found = false;  // the file status found the file: size, time and letters are shown
+  FileKind kind = FileKind::missing;
 };
+
+// A row that a check command may check and Erase may hand to the shell.
+inline bool deletable(const Row& row) { return row.kind == FileKind::regular; }
+
+// What a path names now, from its file status and identity.
+FileKind kind_of(const shell::FileStatus& status, const FileIdentity& identity);
 
 enum class Colouring { natural_ascending, natural_descending, by_position };
 
@@ -71,7 +88,8 @@ struct FileFacts {
   virtual ~FileFacts() = default;
   // 0 and the record, or -1 when the path cannot be found.
   virtual int status(const wchar_t* path, shell::FileStatus* status) = 0;
-  // The identity by an open without access rights; false leaves it zero.
+  // The identity and change time by an open without access rights; false
+  // leaves them unknown (and sets `device` for a path that opens no disk file).
   virtual bool identity(const wchar_t* path, FileIdentity* identity) = 0;
 };
 

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "moxwin/results/deletion.h"
 #include "moxwin/results/model.h"
 #include "moxwin/results/sorting.h"
 #include "moxwin/shell/layout.h"
@@ -45,6 +46,8 @@ struct App {
 
   // Result list.
   results::Model model;
+  results::ListKind list_kind = results::ListKind::unknown;  // what the loaded list's groups mean
+  bool verify_contents = true;  // Erase compares a file with its survivor before deleting it
   int mark_state = 0;
   results::SortSettings sort;
   int column_direction[12] = {};

@@ -15,13 +15,6 @@ int64_t file_size(DWORD high, DWORD low) {
   return static_cast<int64_t>((static_cast<uint64_t>(high) << 32) | low);
 }
 
-// A find-first expands '?' and '*' (it would describe another file), so
-// such a path is never handed to it. The "\\?\" prefix is no wildcard.
-bool has_wildcard(const wchar_t* path) {
-  if (wcsncmp(path, L"\\\\?\\", 4) == 0) path += 4;
-  return wcspbrk(path, L"?*") != nullptr;
-}
-
 bool find_entry(const wchar_t* path, WIN32_FIND_DATAW* entry) {
   if (has_wildcard(path)) return false;
   HANDLE find = FindFirstFileW(path, entry);
@@ -50,6 +43,11 @@ bool names_nothing(DWORD error) {
 }
 
 }  // namespace
+
+bool has_wildcard(const wchar_t* path) {
+  if (wcsncmp(path, L"\\\\?\\", 4) == 0) path += 4;
+  return wcspbrk(path, L"?*") != nullptr;
+}
 
 uint32_t flags_of_attributes(uint32_t attributes) {
   uint32_t flags = kFileReadable;

@@ -35,6 +35,10 @@ struct FileStatus {
 // The flags for a set of FILE_ATTRIBUTE_* bits.
 uint32_t flags_of_attributes(uint32_t attributes);
 
+// '?' or '*' past a "\\?\" prefix: a find-first or the shell's delete would
+// take the path for a pattern.
+bool has_wildcard(const wchar_t* path);
+
 // Fills the record and returns 0, or -1 when the path cannot be found.
 int file_status(const wchar_t* path, FileStatus* status);
 

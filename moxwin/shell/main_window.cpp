@@ -249,6 +249,8 @@ void finish_start_up(HWND window, int show) {
   if (settings_read(L"Options", L"V")[0] == L'1') Button(window, IDC_EDITOR).set_checked(true);
   if (settings_read(L"Options", L"W")[0] == L'1') Button(window, IDC_NO_CONFIRM).set_checked(true);
   if (settings_read(L"Options", L"B")[0] == L'1') Button(window, IDC_RECYCLE).set_checked(true);
+  const wchar_t* verify = settings_read(L"Options", L"verify");
+  g_app.verify_contents = !verify[0] || parse_integer(verify) != 0;
   const wchar_t* esc = settings_read(L"Options", L"ESC");
   if (esc[0]) g_app.esc_setting = parse_integer(esc);
   results::parse_sort_keys(settings_read(L"history0", L"sort0"), g_app.sort);

@@ -117,6 +117,23 @@ bool child_ended(RunState& run, DWORD* exit_code) {
   return true;
 }
 
+// The search scripts name what their list holds once it is written whole; a
+// list written later (by tabfeed, by a program of the user's) is of no known
+// kind.
+results::ListKind loaded_list_kind() {
+  WIN32_FILE_ATTRIBUTE_DATA mode, list;
+  if (!GetFileAttributesExW(text(IDS_MODE_FILE), GetFileExInfoStandard, &mode) ||
+      !GetFileAttributesExW(text(IDS_DLIST_FILE), GetFileExInfoStandard, &list) ||
+      CompareFileTime(&mode.ftLastWriteTime, &list.ftLastWriteTime) < 0)
+    return results::ListKind::unknown;
+  char bytes[16] = {};
+  FILE* file = _wfopen(text(IDS_MODE_FILE), L"rb");
+  if (!file) return results::ListKind::unknown;
+  size_t n = std::fread(bytes, 1, sizeof bytes - 1, file);
+  std::fclose(file);
+  return results::list_kind_of(std::wstring(bytes, bytes + n));
+}
+
 void load_results(HWND window) {
   RunState& run = g_app.run;
   run.end_time = current_time();
@@ -134,6 +151,7 @@ void load_results(HWND window) {
   if (Button(window, IDC_EDITOR).checked()) g_programs.open_document(text(IDS_DLIST_FILE));
   results::SystemFileFacts facts;
   results::LoadOutcome loaded = results::load_file(g_app.model, text(IDS_DLIST_FILE), files > 0 ? files : 0, facts);
+  g_app.list_kind = loaded_list_kind();
   if (loaded.out_of_memory)
     show_status(window, format_text(kMessageTextCap, text(IDS_LOAD_NO_MEMORY), grouped(g_app.model.count() + 1).c_str()));
   results::commands::reset_mark(window);

@@ -117,6 +117,8 @@ BOOL fake_save_file_name(OPENFILENAMEW*) { return FALSE; }
 int fake_shell_delete(SHFILEOPSTRUCTW* operation) {
   ShellDelete asked;
   asked.flags = operation->fFlags;
+  asked.owner = operation->hwnd;
+  asked.owner_enabled = operation->hwnd && IsWindowEnabled(operation->hwnd);
   for (const wchar_t* p = operation->pFrom; *p; p += wcslen(p) + 1) asked.paths.push_back(p);
   g_asked.deletes.push_back(asked);
   if (g_answers.before_delete) g_answers.before_delete();
@@ -203,9 +205,11 @@ void Front::pump() const {
   }
 }
 
-void Front::finish_search(const std::wstring& dlist, long files) {
+void Front::finish_search(const std::wstring& dlist, long files, const char* kind) {
   write_file(dir / L"DLIST.TXT", utf16le(dlist));
   write_file(dir / L"LIST5.TXT", utf16le(std::to_wstring(files) + L"\r\n1\r\n"));
+  DeleteFileW((dir / L"LASTMODE.TXT").c_str());
+  if (kind) write_file(dir / L"LASTMODE.TXT", std::string(kind) + "\r\n");
   shell::g_app.run.program_line = L"MOX.BAT /v";
   shell::g_app.run.start_time = shell::current_time();
   shell::finish_run(window, 0);

@@ -29,6 +29,8 @@ struct ShownMenu {
 struct ShellDelete {
   std::vector<std::wstring> paths;
   FILEOP_FLAGS flags = 0;
+  HWND owner = nullptr;
+  bool owner_enabled = false;  // whether the owner took input while the shell ran
 };
 
 struct Started {
@@ -100,9 +102,10 @@ class Front {
   void pump() const;
   std::wstring status() const;
   std::wstring control_text(int id) const;
-  // Writes DLIST.TXT (its lines as given, UTF-16LE) and LIST5.TXT with the
-  // file count, then finishes a search run as if MOX.BAT had written them.
-  void finish_search(const std::wstring& dlist, long files);
+  // Writes DLIST.TXT (its lines as given, UTF-16LE), LIST5.TXT with the
+  // file count and LASTMODE.TXT with the search's kind (none: no file), then
+  // finishes a search run as if MOX.BAT had written them.
+  void finish_search(const std::wstring& dlist, long files, const char* kind = "content");
   // Closes the window by the given command (or WM_CLOSE when 0), pumps and
   // saves as the program does at exit; returns the quit code.
   int close(int command = 0);
