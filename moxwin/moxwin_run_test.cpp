@@ -264,6 +264,87 @@ TEST_F(MoxwinRun, SearchEraseAndLast) {
   EXPECT_EQ(close_by_button(program, window), 0);
 }
 
+// The box after `box` is answered and gone.
+HWND next_dialog(const test::RemoteProgram& program, HWND box, int answer) {
+  if (!test::answer(box, answer)) return nullptr;
+  for (int i = 0; i < 500 && IsWindow(box); ++i) Sleep(20);
+  return program.wait_dialog();
+}
+
+// Erase from outside keeps what must stay: a checked file whose kept copy
+// was rewritten after the search (same size and time put back) stays;
+// commands sent while the shell's own question is up change nothing of what
+// goes; after a size search the question says which files have no identical
+// copy.
+TEST_F(MoxwinRun, EraseKeepsWhatMustStay) {
+  Installation installation;
+  copy_search_programs(installation);
+  const std::wstring data = installation / L"data";
+  test::make_dir(data);
+  for (auto [name, bytes] : {std::pair{L"\\p1", "pppp"}, {L"\\p2", "pppp"}, {L"\\q1", "qqqqq"}, {L"\\q2", "qqqqq"}})
+    test::write_file(data + name, bytes);
+  test::write_file(installation / L"LIST.TXT", test::utf16le(L"\uFEFF" + data + L"\r\n"));
+  test::RemoteProgram program(installation.exe, L"", installation.dir.path);
+  HWND window = program.wait_main_window();
+  ASSERT_TRUE(window);
+  test::post_command(window, IDC_START);
+  test::wait_for_status(window, L"検索時間");
+  test::RemoteList results(program, window, IDC_RESULT_LIST);
+  ASSERT_EQ(results.count(), 4);
+  for (int row = 0; row < 4; ++row) results.set_checked(row, row % 2 == 0);
+  std::wstring kept_q = results.text(3, 0);
+  std::wstring checked_p = results.text(0, 0), checked_q = results.text(2, 0);
+  WIN32_FILE_ATTRIBUTE_DATA before;
+  ASSERT_TRUE(GetFileAttributesExW(kept_q.c_str(), GetFileExInfoStandard, &before));
+  test::write_file(kept_q, "QQQQQ");
+  HANDLE file = CreateFileW(kept_q.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  SetFileTime(file, nullptr, nullptr, &before.ftLastWriteTime);
+  CloseHandle(file);
+
+  test::post_command(window, IDC_ERASE);
+  HWND question = program.wait_dialog();
+  ASSERT_TRUE(question);
+  EXPECT_EQ(test::box_text(question), L"これらの 2 個のファイルを削除してもよろしいですか?\r\n"
+                                      L"1 個のファイルは削除しません: 読み込み時のまま残るファイルがグループにありません");
+  HWND shell_question = next_dialog(program, question, IDYES);  // the shell asks its own
+  ASSERT_TRUE(shell_question);
+  EXPECT_FALSE(IsWindowEnabled(window));
+  test::post_command(window, IDM_UNCHECK_ALL);
+  test::post_command(window, IDC_MARK);
+  HWND report = next_dialog(program, shell_question, IDYES);
+  ASSERT_TRUE(report);
+  EXPECT_EQ(test::box_text(report),
+            L"次のファイルは削除しませんでした:\r\n" + checked_q + L" (読み込み時のまま残るファイルがグループにありません)");
+  test::answer(report, IDOK);
+  EXPECT_EQ(test::wait_for_status(window, L"2 個中"), L"2 個中 1 個のファイルを削除しました");
+  EXPECT_EQ(GetFileAttributesW(checked_p.c_str()), INVALID_FILE_ATTRIBUTES);
+  for (const std::wstring& kept : {checked_q, kept_q, results.text(0, 0)})
+    EXPECT_NE(GetFileAttributesW(kept.c_str()), INVALID_FILE_ATTRIBUTES) << test::to_utf8(kept);
+  EXPECT_EQ(test::from_utf16le(test::read_file(installation / L"DELFILE.TXT")), L"\uFEFF" + checked_p + L"\r\n");
+  EXPECT_EQ(results.count(), 3);
+
+  // A size search: the files of a set need not be alike.
+  test::write_file(data + L"\\r1", "rrr");
+  test::write_file(data + L"\\r2", "sss");
+  for (const wchar_t* name : {L"\\p2", L"\\q1", L"\\q2"}) DeleteFileW((data + name).c_str());
+  test::set_control_text(window, IDC_PROGRAM, L"MOX.BAT /v /s");
+  test::post_command(window, IDC_START);
+  for (int i = 0; i < 3000 && results.count() != 2; ++i) Sleep(20);
+  ASSERT_EQ(results.count(), 2);
+  results.set_checked(0, true);
+  SendMessageW(GetDlgItem(window, IDC_NO_CONFIRM), BM_SETCHECK, BST_CHECKED, 0);
+  std::wstring checked_r = results.text(0, 0);
+  test::post_command(window, IDC_ERASE);
+  question = program.wait_dialog();
+  ASSERT_TRUE(question);
+  EXPECT_EQ(test::box_text(question), L"これらの 1 個のファイルを削除してもよろしいですか?\r\n"
+                                      L"1 個のファイルは残すファイルの中に同じ内容のものがありません。");
+  test::answer(question, IDYES);
+  EXPECT_EQ(test::wait_for_status(window, L"1個"), L"1個のファイルを削除しました");
+  EXPECT_EQ(GetFileAttributesW(checked_r.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(close_by_button(program, window), 0);
+}
+
 // The lines the recorders beside the program wrote, sorted, once there are
 // `count` of them (the viewer does not wait for what it starts).
 std::vector<std::wstring> recorded(const Installation& installation, size_t count) {

@@ -12,6 +12,7 @@ struct RowFields {
   int group;
   const wchar_t* folder = L"C:\\x";
   uint32_t file = 0;  // file index on volume 1; 0: identity unknown
+  FileKind kind = FileKind::regular;
 };
 
 Model model_of(const std::vector<RowFields>& fields) {
@@ -23,6 +24,7 @@ Model model_of(const std::vector<RowFields>& fields) {
     row.group = f.group;
     row.folder = f.folder;
     if (f.file) row.identity = {1, 0, f.file, 1};
+    row.kind = f.kind;
     model.rows.push_back(std::move(row));
   }
   reset_order(model);
@@ -154,6 +156,18 @@ TEST(FolderChecks, ThisFolderAndOutsideIt) {
 
 // A group that holds one file under two paths must keep both: deleting
 // either path deletes the kept file.
+// A folder, a link or a device is never checked by a command; auto-check
+// keeps the last regular file of the group instead.
+TEST(SafetyRule, OnlyRegularFilesAreChecked) {
+  Model model = model_of({{1}, {1}, {1, L"C:\\x", 0, FileKind::folder}, {2, L"C:\\x", 0, FileKind::link}, {2}});
+  for (auto [operation, expected] : {std::pair{kOperationAutoCheck, "x...."}, {kOperationCheck, "xx..x"},
+                                     {kOperationToggle, "xx..x"}}) {
+    ListItems items = items_of(model);
+    set_check_state(model, items, operation, true);
+    EXPECT_EQ(checks(items), expected) << operation;
+  }
+}
+
 TEST(SafetyRule, SameFileIsNeverCheckedBesideItsKeptPath) {
   const wchar_t* a = L"C:\\a";
   const wchar_t* b = L"C:\\b";
