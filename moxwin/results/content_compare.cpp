@@ -16,7 +16,7 @@ constexpr size_t kBatch = 32;  // files of one side open at once
 // while it is open, so what was compared is what stays.
 class OpenRange {
  public:
-  explicit OpenRange(const FileRange& range) : length_(range.length) {
+  OpenRange(const FileRange& range, unsigned char* block) : length_(range.length), block_(block) {
     file_ = CreateFileW(range.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file_ == INVALID_HANDLE_VALUE) return;
@@ -39,16 +39,15 @@ class OpenRange {
 
   bool open() const { return file_ != INVALID_HANDLE_VALUE; }
   int64_t length() const { return length_; }
-  const unsigned char* block() const { return buffer_.get(); }
+  const unsigned char* block() const { return block_; }
 
   // The block at `offset` (the next one in order); false on a short read.
   bool read(int64_t offset, DWORD* got) {
-    if (!buffer_) buffer_ = std::make_unique<unsigned char[]>(kBlock);
     DWORD want = static_cast<DWORD>(std::min<int64_t>(kBlock, length_ - offset));
     DWORD done = 0;
     while (done < want) {
       DWORD n = 0;
-      if (!ReadFile(file_, buffer_.get() + done, want - done, &n, nullptr) || n == 0) return false;
+      if (!ReadFile(file_, block_ + done, want - done, &n, nullptr) || n == 0) return false;
       done += n;
     }
     *got = done;
@@ -58,16 +57,18 @@ class OpenRange {
  private:
   HANDLE file_ = INVALID_HANDLE_VALUE;
   int64_t length_ = 0;
-  std::unique_ptr<unsigned char[]> buffer_;
+  unsigned char* block_;
 };
 
 // Compares one batch of checked files with one batch of kept files; marks
 // the checked files found equal to a kept one.
 void compare_batch(const std::vector<const FileRange*>& kept, const std::vector<const FileRange*>& checked,
-                   std::vector<Sameness*>& results, ComparedBytes* bytes, const CompareProgress& progress) {
+                   std::vector<Sameness*>& results, CompareBlocks& blocks, ComparedBytes* bytes,
+                   const CompareProgress& progress) {
   std::vector<std::unique_ptr<OpenRange>> k_open, c_open;
-  for (const FileRange* range : kept) k_open.push_back(std::make_unique<OpenRange>(*range));
-  for (const FileRange* range : checked) c_open.push_back(std::make_unique<OpenRange>(*range));
+  for (const FileRange* range : kept) k_open.push_back(std::make_unique<OpenRange>(*range, blocks.block(k_open.size())));
+  for (const FileRange* range : checked)
+    c_open.push_back(std::make_unique<OpenRange>(*range, blocks.block(kept.size() + c_open.size())));
   size_t nk = kept.size(), nc = checked.size();
   std::vector<char> alive(nk * nc, 0);
   for (size_t c = 0; c < nc; ++c) {
@@ -124,8 +125,13 @@ void compare_batch(const std::vector<const FileRange*>& kept, const std::vector<
 
 }  // namespace
 
+unsigned char* CompareBlocks::block(size_t index) {
+  while (blocks_.size() <= index) blocks_.push_back(std::make_unique<unsigned char[]>(kBlock));
+  return blocks_[index].get();
+}
+
 std::vector<Sameness> compare_with_kept(const std::vector<FileRange>& kept, const std::vector<FileRange>& checked,
-                                        ComparedBytes* bytes, const CompareProgress& progress) {
+                                        CompareBlocks& blocks, ComparedBytes* bytes, const CompareProgress& progress) {
   // Unreadable until a batch opens the file; differs once it was opened.
   std::vector<Sameness> results(checked.size(), Sameness::unreadable);
   for (size_t c0 = 0; c0 < checked.size(); c0 += kBatch) {
@@ -140,7 +146,7 @@ std::vector<Sameness> compare_with_kept(const std::vector<FileRange>& kept, cons
       if (c_batch.empty()) break;
       std::vector<const FileRange*> k_batch;
       for (size_t k = k0; k < std::min(kept.size(), k0 + kBatch); ++k) k_batch.push_back(&kept[k]);
-      compare_batch(k_batch, c_batch, c_results, bytes, progress);
+      compare_batch(k_batch, c_batch, c_results, blocks, bytes, progress);
     }
   }
   return results;

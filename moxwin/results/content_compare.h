@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,20 @@ struct ComparedBytes {
 // repaint.
 using CompareProgress = std::function<void(int64_t bytes_read)>;
 
+// The blocks files are read into, kept from one comparison to the next:
+// fresh memory for every file costs more than the reading itself.
+class CompareBlocks {
+ public:
+  unsigned char* block(size_t index);
+
+ private:
+  std::vector<std::unique_ptr<unsigned char[]>> blocks_;
+};
+
 // For every checked range, whether it equals one of the kept ranges. A kept
 // file that cannot be read is dropped; a checked file that cannot be read
 // (or opens no disk file) is unreadable.
 std::vector<Sameness> compare_with_kept(const std::vector<FileRange>& kept, const std::vector<FileRange>& checked,
-                                        ComparedBytes* bytes, const CompareProgress& progress);
+                                        CompareBlocks& blocks, ComparedBytes* bytes, const CompareProgress& progress);
 
 }  // namespace mox::results

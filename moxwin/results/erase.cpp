@@ -141,6 +141,7 @@ int compare_contents(HWND window, const Model& model, EraseRequest& request, con
     for (const FileRange& range : comparison.checked) bytes_total += range.length;
   }
   ComparedBytes bytes;
+  CompareBlocks blocks;
   ULONGLONG shown = 0;
   auto show = [&](int64_t read, bool always) {
     ULONGLONG tick = GetTickCount64();
@@ -155,7 +156,7 @@ int compare_contents(HWND window, const Model& model, EraseRequest& request, con
   int without_copy = 0;
   for (const GroupComparison& comparison : comparisons) {
     std::vector<Sameness> sameness =
-        compare_with_kept(comparison.kept, comparison.checked, &bytes, [&](int64_t read) { show(read, false); });
+        compare_with_kept(comparison.kept, comparison.checked, blocks, &bytes, [&](int64_t read) { show(read, false); });
     for (size_t i = 0; i < sameness.size(); ++i) {
       if (sameness[i] == Sameness::same) continue;
       if (!compares_contents(request.kind)) {
