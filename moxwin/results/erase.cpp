@@ -93,6 +93,25 @@ std::vector<FileNow> look_now(const Model& model, const EraseRequest& request) {
   return now;
 }
 
+// After the shell only whether each requested file is gone, and whether its
+// folder is there, counts.
+std::vector<FileNow> look_after(const Model& model, const EraseRequest& request) {
+  std::vector<FileNow> now(model.rows.size());
+  for (const EraseEntry& entry : request.entries) {
+    const Row& row = model.rows[entry.row];
+    FileNow& file = now[entry.row];
+    DWORD attributes = shell::has_wildcard(row.path) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(row.path);
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      file.kind = FileKind::regular;  // there: whatever it is, it was not deleted
+      file.folder_exists = true;
+      continue;
+    }
+    DWORD error = GetLastError();
+    file.folder_exists = (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) && folder_exists(row.folder);
+  }
+  return now;
+}
+
 // The checked rows, frozen.
 EraseRequest freeze_request(Model& model, const ListItems& items) {
   EraseRequest request;
@@ -325,7 +344,7 @@ int erase(HWND window) {
   } catch (const std::bad_alloc&) {
     no_memory = true;  // nothing was handed over
   }
-  int deleted = settle_request(model, request, look_now(model, request));
+  int deleted = settle_request(model, request, look_after(model, request));
   write_log(window, log, model, request);
   std::wstring report = not_deleted_text(model, request);
   compact(model);
