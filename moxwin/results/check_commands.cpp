@@ -48,7 +48,7 @@ auto on_items(HWND window, Operation operation) {
 // The Mark button's and the menu's operation; -1 for an empty list.
 CheckOutcome apply_check_state(HWND window, int operation) {
   CheckOutcome outcome = on_items(window, [operation](ListItems& items) {
-    return results::set_check_state(g_app.model, items, operation, operation == kOperationAutoCheck);
+    return results::set_check_state(g_app.model, items, operation, keeps_one_file(operation));
   });
   if (outcome.next_mark >= 0) report_checks(window, outcome);
   return outcome;

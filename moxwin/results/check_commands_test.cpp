@@ -58,6 +58,34 @@ TEST(CheckCommands, MarkCyclesFromAutoCheck) {
   EXPECT_EQ(front.status(), L"1 個のファイルについてチェック状態を更新しました");
 }
 
+// The keep rules from the menus, with the files' real times; the first
+// shown follows a header sort.
+TEST(CheckCommands, KeepRules) {
+  Front front;
+  const wchar_t* names[] = {L"old", L"new", L"mid"};
+  for (int i = 0; i < 3; ++i) {
+    test::write_file(front / names[i], "same");
+    HANDLE file = CreateFileW((front / names[i]).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    FILETIME time{static_cast<DWORD>(i == 0 ? 1000 : i == 1 ? 3000 : 2000) * 10000000u, 0x01D00000};
+    SetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+  }
+  front.finish_search(dated_line(front / L"old") + dated_line(front / L"new") + dated_line(front / L"mid") + L"\r\n", 3);
+  front.command(IDM_KEEP_NEWEST);
+  EXPECT_EQ(result_checks(front.window), "x.x");
+  EXPECT_EQ(front.status(), L"3 個のファイルについてチェック状態を更新しました");
+  front.command(IDM_KEEP_OLDEST);
+  EXPECT_EQ(result_checks(front.window), ".xx");
+  NMLISTVIEW click{};
+  click.hdr = {GetDlgItem(front.window, IDC_RESULT_LIST), IDC_RESULT_LIST, LVN_COLUMNCLICK};
+  click.iSubItem = 6;  // by name: mid, new, old
+  SendMessageW(front.window, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
+  front.command(IDM_KEEP_FIRST_SHOWN);
+  EXPECT_EQ(test::result_column(front.window, 6), L"mid|new|old");
+  EXPECT_EQ(result_checks(front.window), ".xx");
+}
+
 TEST(CheckCommands, MenuOperationsOnTheSelection) {
   Front front;
   load_groups(front);

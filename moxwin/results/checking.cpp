@@ -1,6 +1,7 @@
 #include "moxwin/results/checking.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "moxwin/results/sorting.h"
 #include "moxwin/shell/format.h"
@@ -15,20 +16,44 @@ const Row* row_of(const Model& model, const ListItem& item) {
   return item.row >= 0 && item.row < model.count() ? &model.rows[item.row] : nullptr;
 }
 
-// A row that is no regular file is never checked; auto-check keeps the last
-// regular file of each group.
-void compute_checks(Model& model, int operation) {
+// Whether `row` is a better file to keep than `kept` under a keep rule.
+bool keeps_rather(int operation, const Row& row, int row_position, const Row& kept, int kept_position) {
+  bool timed = row.time != shell::kUnknown, kept_timed = kept.time != shell::kUnknown;
+  if (timed != kept_timed) return timed;
+  if (operation != kOperationKeepFirstShown && row.time != kept.time)
+    return operation == kOperationKeepNewest ? row.time > kept.time : row.time < kept.time;
+  return row_position < kept_position;
+}
+
+// The row of the group [begin, end) that the operation keeps, or -1 when it
+// holds no regular file. position: every row's place in the list.
+int kept_row(const Model& model, int operation, int begin, int end, const std::vector<int>& position) {
+  if (operation == kOperationAutoCheck) {
+    for (int i = end - 1; i >= begin; --i)
+      if (deletable(model.rows[i])) return i;
+    return -1;
+  }
+  int kept = -1;
+  for (int i = begin; i < end; ++i)
+    if (deletable(model.rows[i]) &&
+        (kept < 0 || keeps_rather(operation, model.rows[i], position[i], model.rows[kept], position[kept])))
+      kept = i;
+  return kept;
+}
+
+// A row that is no regular file is never checked; the operations that keep
+// one file of each group keep a regular one.
+void compute_checks(Model& model, int operation, const ListItems& items) {
   if (operation == kOperationToggle) return;
   uint8_t value = operation == kOperationUncheck ? kUnchecked : kChecked;
   for (Row& row : model.rows) row.checked = deletable(row) ? value : static_cast<uint8_t>(kUnchecked);
-  if (operation == kOperationAutoCheck)
-    for_each_group(model, [&](int begin, int end) {
-      for (int i = end - 1; i >= begin; --i)
-        if (deletable(model.rows[i])) {
-          model.rows[i].checked = kUnchecked;
-          break;
-        }
-    });
+  if (!keeps_one_file(operation)) return;
+  std::vector<int> position(static_cast<size_t>(model.count()), INT_MAX);
+  for (size_t i = 0; i < items.size(); ++i)
+    if (row_of(model, items[i])) position[items[i].row] = static_cast<int>(i);
+  for_each_group(model, [&](int begin, int end) {
+    if (int kept = kept_row(model, operation, begin, end, position); kept >= 0) model.rows[kept].checked = kUnchecked;
+  });
 }
 
 // Unchecks again every applied item that is now checked while an unchecked
@@ -85,6 +110,8 @@ std::vector<GroupTally> fully_checked_groups(const Model& model, const ListItems
 
 }  // namespace
 
+bool keeps_one_file(int operation) { return operation == kOperationAutoCheck || operation >= kOperationKeepNewest; }
+
 void take_check_snapshot(Model& model, const ListItems& items) {
   for (Row& row : model.rows) row.checked = row.selected = 0;
   for (const ListItem& item : items) {
@@ -103,8 +130,8 @@ void take_selection_snapshot(Model& model, const ListItems& items) {
 
 CheckOutcome set_check_state(Model& model, ListItems& items, int operation, bool keep_same_files) {
   CheckOutcome outcome;
-  if (items.empty() || operation < kOperationUncheck || operation > kOperationToggle) return outcome;
-  compute_checks(model, operation);
+  if (items.empty() || operation < kOperationUncheck || operation > kOperationKeepFirstShown) return outcome;
+  compute_checks(model, operation, items);
   bool selection = any_selected(items);
   std::vector<bool> applied(items.size(), false);
   for (size_t i = 0; i < items.size(); ++i) {

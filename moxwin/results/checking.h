@@ -21,7 +21,23 @@ void take_check_snapshot(Model& model, const ListItems& items);
 // Selection snapshot: every row's selected from the items.
 void take_selection_snapshot(Model& model, const ListItems& items);
 
-enum CheckOperation { kOperationUncheck = 0, kOperationCheck = 1, kOperationAutoCheck = 2, kOperationToggle = 3 };
+// Auto-check keeps the last regular file of each group in storage order;
+// the keep rules keep the newest, the oldest, or the first in display order
+// (ties go to the first shown, and a file whose time could not be read is
+// kept only when no other can be).
+enum CheckOperation {
+  kOperationUncheck = 0,
+  kOperationCheck = 1,
+  kOperationAutoCheck = 2,
+  kOperationToggle = 3,
+  kOperationKeepNewest = 4,
+  kOperationKeepOldest = 5,
+  kOperationKeepFirstShown = 6,
+};
+
+// Auto-check and the keep rules: one file of each group stays unchecked (and
+// the same-file rule applies).
+bool keeps_one_file(int operation);
 
 struct CheckOutcome {
   int next_mark = -1;      // -1: the list is empty (or the operation unknown) and nothing was done

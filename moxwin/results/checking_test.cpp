@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -83,7 +84,7 @@ TEST(SetCheckState, SelectionAndOperations) {
       {"toggle a selection", kOperationToggle, "x.x..", "s...s", "..x.x", 2, 0},
       {"check a selection", kOperationCheck, "x....", "...s.", "x..x.", 1, 2},
       {"uncheck all", kOperationUncheck, "xx.xx", "", ".....", 5, 1},
-      {"unknown operation", 4, "x.x..", "", "x.x..", 0, -1},
+      {"unknown operation", 7, "x.x..", "", "x.x..", 0, -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -165,6 +166,43 @@ TEST(SafetyRule, OnlyRegularFilesAreChecked) {
     ListItems items = items_of(model);
     set_check_state(model, items, operation, true);
     EXPECT_EQ(checks(items), expected) << operation;
+  }
+}
+
+// The keep rules: the newest, the oldest or the first shown file of each
+// group stays; ties go to the first shown; a file without a time stays only
+// when no other can; a selection limits the rule to its rows.
+TEST(KeepRules, ChooseTheKeptFile) {
+  struct Case {
+    const char* name;
+    int operation;
+    std::vector<int64_t> times;  // per row; -1: could not be read
+    std::vector<int> order;      // display order (storage indexes)
+    const char* selected;
+    const char* after;           // in display order
+  };
+  // Groups: rows 0-2, 3-4, 5-6.
+  const Case cases[] = {
+      {"newest", kOperationKeepNewest, {10, 30, 20, 5, 5, 7, -1}, {0, 1, 2, 3, 4, 5, 6}, "", "x.x.x.x"},
+      {"oldest", kOperationKeepOldest, {10, 30, 20, 5, 5, 7, -1}, {0, 1, 2, 3, 4, 5, 6}, "", ".xx.x.x"},
+      {"newest, tie after a sort", kOperationKeepNewest, {10, 30, 30, 5, 5, -1, -1}, {2, 1, 0, 4, 3, 6, 5}, "",
+       ".xx.x.x"},
+      {"first shown after a sort", kOperationKeepFirstShown, {10, 30, 20, 5, 5, 7, -1}, {2, 1, 0, 4, 3, 6, 5}, "",
+       ".xx.xx."},
+      {"oldest on a selection", kOperationKeepOldest, {10, 30, 20, 5, 5, 7, -1}, {0, 1, 2, 3, 4, 5, 6}, ".ss.s..",
+       ".xx.x.."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Model model = model_of({{1}, {1}, {1}, {2}, {2}, {3}, {3}});
+    for (size_t i = 0; i < c.times.size(); ++i) model.rows[i].time = c.times[i];
+    model.order = c.order;
+    ListItems items;
+    for (size_t p = 0; p < c.order.size(); ++p)
+      items.push_back({c.order[p], false, p < std::strlen(c.selected) && c.selected[p] == 's'});
+    CheckOutcome outcome = set_check_state(model, items, c.operation, true);
+    EXPECT_EQ(checks(items), c.after);
+    EXPECT_EQ(outcome.count, std::strlen(c.selected) ? 3 : 7);
   }
 }
 

@@ -67,8 +67,8 @@ std::string enabled_items(const test::ShownMenu& menu) {
 TEST(ResultMenus, ItemsFollowWhatTheListsHold) {
   // Per item, in menu order without separators, what it needs: F a selected
   // folder row, S a selected result row, R result rows, C a focused row.
-  const std::string edit_needs = "FSSRRSSSSSSSSSRRRRRCCC";
-  const std::string context_needs = "SSSSSSSSSSSRCCC";
+  const std::string edit_needs = "FSSRRSSSRRRSSSSSSRRRRRCCC";
+  const std::string context_needs = "SSSSSRRRSSSSSSRCCC";
   struct State {
     const char* name;
     bool rows, selection, focus, folder;

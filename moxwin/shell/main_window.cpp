@@ -116,6 +116,9 @@ bool command(HWND window, int id) {
     case IDM_SELECT_CHECKED: select_checked(window); break;
     case IDM_CHECK: set_check_state(window, results::kOperationCheck); break;
     case IDM_AUTO_CHECK: set_check_state(window, results::kOperationAutoCheck); break;
+    case IDM_KEEP_NEWEST: set_check_state(window, results::kOperationKeepNewest); break;
+    case IDM_KEEP_OLDEST: set_check_state(window, results::kOperationKeepOldest); break;
+    case IDM_KEEP_FIRST_SHOWN: set_check_state(window, results::kOperationKeepFirstShown); break;
     case IDM_UNCHECK: set_check_state(window, results::kOperationUncheck); break;
     case IDM_TOGGLE_CHECK: set_check_state(window, results::kOperationToggle); break;
     case IDM_FOCUS_RESULTS: focus_list(window); break;

@@ -34,6 +34,7 @@ Needs needs_of(UINT id) {
   switch (id) {
     case IDM_SELECT_ALL: case IDM_INVERT_SELECTION: case IDM_DESELECT_ALL: case IDM_SELECT_CHECKED:
     case IDM_FOCUS_RESULTS: case IDM_SAVE_AS: case IDM_UNCHECK_ALL:
+    case IDM_KEEP_NEWEST: case IDM_KEEP_OLDEST: case IDM_KEEP_FIRST_SHOWN:  // on the selection, or on every group
       return kRows;
     case IDM_EDIT_FOLDER:
       return kFolderSelection;
