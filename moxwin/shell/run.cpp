@@ -25,6 +25,9 @@ namespace {
 
 constexpr DWORD kCannotRun = 255;  // a child that could not be started or observed
 constexpr int kCountLineCap = 512;  // LIST5.TXT lines: 511 characters
+// Blanks allowed around a size, the ideographic one of a Japanese input
+// method too.
+constexpr const wchar_t* kSizeBlanks = L" \t\u3000";
 
 bool begins_with_mox(const std::wstring& line) { return line.size() >= 3 && _wcsnicmp(line.c_str(), L"mox", 3) == 0; }
 
@@ -215,9 +218,8 @@ std::string exclusion_file_bytes(const std::wstring& patterns) {
 
 bool parse_size_box(const wchar_t* text, long long* size) {
   std::wstring trimmed = text;
-  const wchar_t* blanks = L" \t\u3000";  // the ideographic blank of a Japanese input method too
-  trimmed.erase(0, trimmed.find_first_not_of(blanks));
-  trimmed.erase(trimmed.find_last_not_of(blanks) + 1);
+  trimmed.erase(0, trimmed.find_first_not_of(kSizeBlanks));
+  trimmed.erase(trimmed.find_last_not_of(kSizeBlanks) + 1);
   return parse_size(trimmed.c_str(), size);
 }
 
@@ -232,7 +234,7 @@ int64_t maximum_size(const wchar_t* text) {
 }
 
 SizeCheck check_sizes(const wchar_t* minimum, const wchar_t* maximum) {
-  auto blank = [](const wchar_t* text) { return std::wcsspn(text, L" \t\u3000") == std::wcslen(text); };
+  auto blank = [](const wchar_t* text) { return std::wcsspn(text, kSizeBlanks) == std::wcslen(text); };
   long long size;
   if (!blank(minimum) && !parse_size_box(minimum, &size)) return SizeCheck::kBadMinimum;
   if (!blank(maximum) && !parse_size_box(maximum, &size)) return SizeCheck::kBadMaximum;
