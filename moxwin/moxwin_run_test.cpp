@@ -150,6 +150,43 @@ TEST_F(MoxwinRun, FolderRowsChangedFromOutsideAreSaved) {
   EXPECT_EQ(close_by_button(program, window), 0);
 }
 
+// A LIST.TXT saved as UTF-8 by an editor, a folder added with the system's
+// own folder picker (Wine's common item dialog, answered through its file
+// name field), and the close box: the list is saved as UTF-16LE with every
+// row.
+TEST_F(MoxwinRun, AnEditorsListThePickerAndTheCloseBox) {
+  Installation installation;
+  const std::wstring picked = installation / L"写真 2026";
+  test::make_dir(picked);
+  test::write_file(installation / L"LIST.TXT", "\xEF\xBB\xBF" + test::to_utf8(L"C:\\データ\r\n:D:\\古い\r\n"));
+  test::RemoteProgram program(installation.exe, L"", installation.dir.path);
+  HWND window = program.wait_main_window();
+  ASSERT_TRUE(window);
+  test::RemoteList folders(program, window, IDC_FOLDER_LIST);
+  ASSERT_EQ(folders.count(), 2);
+  EXPECT_EQ(folders.text(0), L"C:\\データ");
+  EXPECT_EQ(folders.text(1), L"D:\\古い");
+  EXPECT_FALSE(folders.checked(1));
+  EXPECT_NE(test::control_text(window, IDC_STATUS).find(L"LIST.TXT を UTF-8 として読み込みました"), std::wstring::npos);
+
+  test::post_command(window, IDC_ADD_FOLDER);
+  HWND picker = program.wait_dialog();
+  ASSERT_TRUE(picker);
+  const int kFileNameField = 1152;
+  ASSERT_TRUE(GetDlgItem(picker, kFileNameField));
+  test::set_control_text(picker, kFileNameField, picked);
+  ASSERT_TRUE(test::answer(picker, IDOK));
+  for (int i = 0; i < 250 && folders.count() < 3; ++i) Sleep(20);
+  ASSERT_EQ(folders.count(), 3);
+  EXPECT_EQ(folders.text(2), picked);
+
+  folders.set_checked(1, true);
+  PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box, and Alt+F4
+  EXPECT_EQ(program.wait_exit(), 0);
+  EXPECT_EQ(test::read_file(installation / L"LIST.TXT"),
+            test::utf16le(L"\uFEFFC:\\データ\r\nD:\\古い\r\n" + picked + L"\r\n"));
+}
+
 // The sets of identical files of a tree, computed from their contents:
 // each set sorted, the sets sorted.
 using Sets = std::vector<std::vector<std::wstring>>;

@@ -8,6 +8,7 @@
 #include "moxwin/results/deletion.h"
 #include "moxwin/results/model.h"
 #include "moxwin/results/sorting.h"
+#include "moxwin/shell/folder_list.h"
 #include "moxwin/shell/layout.h"
 #include "moxwin/shell/program_menus.h"
 #include "moxwin/shell/run.h"
@@ -43,6 +44,7 @@ struct App {
   // Folder list.
   int folder_row_counter = 0;
   int folder_sort_direction = 0;  // 0 none, 1 ascending, 2 descending
+  ListFileGuard list_guard = ListFileGuard::kNotLoaded;
 
   // Result list.
   results::Model model;

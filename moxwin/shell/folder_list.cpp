@@ -3,61 +3,43 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <map>
-#include <memory>
 
-#include "common/lines.h"
 #include "common/paths.h"
 #include "moxwin/resource.h"
 #include "moxwin/shell/app.h"
 #include "moxwin/shell/controls.h"
 #include "moxwin/shell/format.h"
+#include "moxwin/shell/list_encoding.h"
 #include "moxwin/shell/messages.h"
 #include "moxwin/shell/modal.h"
 #include "moxwin/results/sorting.h"
 
 namespace mox::shell {
 
-namespace {
-
-constexpr int kPieceCap = 1036;  // read in pieces; a line is joined whole
-
-// One whole line, its line end included; false at the end of the file.
-bool read_whole_line(LineReader& reader, std::wstring& line) {
-  line.clear();
-  wchar_t piece[kPieceCap];
-  int length;
-  while ((length = read_wide_line(reader, piece, kPieceCap)) >= 0) {
-    line.append(piece, static_cast<size_t>(length));
-    if (length > 0 && piece[length - 1] == L'\n') return true;
-    if (length < kPieceCap - 1) break;  // the end of the file
-  }
-  return !line.empty();
-}
-
-}  // namespace
-
-FolderFile read_folder_file(FILE* file) {
+FolderFile folder_rows(const std::wstring& text) {
   FolderFile result;
-  auto reader = std::make_unique<LineReader>();
-  line_reader_init(*reader, file);
-  std::wstring line;
-  for (int number = 1; read_whole_line(*reader, line); ++number) {
-    size_t start = !line.empty() && line[0] == 0xFEFF ? 1 : 0;
-    size_t end = line.find_first_of(L"\r\n", start);
-    std::wstring text = line.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+  int number = 1;
+  for (size_t begin = 0; begin < text.size(); ++number) {
+    size_t lf = text.find(L'\n', begin);
+    size_t next = lf == std::wstring::npos ? text.size() : lf + 1;
+    size_t start = text[begin] == 0xFEFF ? begin + 1 : begin;
+    size_t end = std::min(text.find_first_of(L"\r\n", start), next);
+    std::wstring line = text.substr(start, end - start);
+    begin = next;
     FolderRow row;
-    if (!text.empty() && text[0] == L':') {
+    if (!line.empty() && line[0] == L':') {
       row.checked = false;
-      text.erase(0, 1);
+      line.erase(0, 1);
     }
     // A NUL would cut the path short: another folder than the line names.
-    if (text.size() > kFolderTextCap - 1 || text.find(L'\0') != std::wstring::npos) {
+    if (line.size() > kFolderTextCap - 1 || line.find(L'\0') != std::wstring::npos) {
       result.refused_lines.push_back(number);
       continue;
     }
-    row.text = text;
+    row.text = line;
     result.rows.push_back(row);
   }
   return result;
@@ -163,18 +145,6 @@ void sort_by_header(HWND window) {
   folders.sort(compare_folder_rows, reinterpret_cast<LPARAM>(&sort));
 }
 
-void show_menu(HWND window) {
-  ListView folders = list(window);
-  HMENU menu = g_app.popups[kPopupFolders];
-  EnableMenuItem(menu, IDM_EDIT_FOLDER, MF_BYCOMMAND | (folders.focused() >= 0 ? MF_ENABLED : MF_GRAYED));
-  EnableMenuItem(menu, IDC_REMOVE_FOLDER,
-                 MF_BYCOMMAND | (folders.selected_count() > 0 ? MF_ENABLED : MF_GRAYED));
-  POINT at;
-  GetCursorPos(&at);
-  UINT command = g_modal.popup_menu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, window);
-  if (command) SendMessageW(window, WM_COMMAND, command, 0);
-}
-
 }  // namespace
 
 namespace {
@@ -196,19 +166,89 @@ bool take_command_line(HWND window, const wchar_t* command_line, FolderFile* kep
   return true;
 }
 
-FolderFile read_list_file() {
-  FILE* file = _wfopen(text(IDS_LIST_FILE), L"rb");
-  if (!file) return {};
-  FolderFile content = read_folder_file(file);
-  std::fclose(file);
-  return content;
+bool file_exists(const wchar_t* name) { return GetFileAttributesW(name) != INVALID_FILE_ATTRIBUTES; }
+
+// LIST.TXT as the user left it: UTF-16LE as the list writes it, or UTF-8 as
+// an editor saves it. A file that is neither, or cannot be read, gives no
+// rows and guards itself against the next save.
+FolderFile read_list_file(HWND window) {
+  const wchar_t* name = text(IDS_LIST_FILE);
+  std::string bytes;
+  unsigned long error = 0;
+  if (!read_file_bytes(name, &bytes, &error)) {
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+      g_app.list_guard = ListFileGuard::kUnreadable;
+      std::wstring reason = system_message_text(error);
+      message_box(window, MB_OK | MB_ICONWARNING, text(IDS_LIST_UNREADABLE), name, reason.c_str(),
+                  static_cast<int>(error));
+    }
+    return {};
+  }
+  ListEncoding encoding = detect_list_encoding(bytes);
+  if (encoding == ListEncoding::kNeither) {
+    g_app.list_guard = ListFileGuard::kGarbled;
+    message_box(window, MB_OK | MB_ICONWARNING, text(IDS_LIST_GARBLED), name, name);
+    return {};
+  }
+  if (encoding == ListEncoding::kUtf8) {
+    std::wstring status = Control(window, IDC_STATUS).text(kMessageTextCap);
+    show_status(window, status + L"  " + format_text(kMessageTextCap, text(IDS_LIST_UTF8), name));
+  }
+  return folder_rows(decode_list_text(bytes, encoding));
+}
+
+enum class SaveDecision { kWrite, kKeep, kRefused };
+
+// What the guard lets a save do; a refusal has been reported. A guarded file
+// stays as it is while the list is empty, that is until the user puts rows
+// into it.
+SaveDecision guard_decision(HWND window, bool list_empty) {
+  const wchar_t* name = text(IDS_LIST_FILE);
+  ListFileGuard guard = g_app.list_guard;
+  if (guard == ListFileGuard::kFree) return SaveDecision::kWrite;
+  if (guard == ListFileGuard::kNotLoaded || list_empty) return SaveDecision::kKeep;
+  if (guard == ListFileGuard::kUnreadable && file_exists(name)) {
+    message_box(window, MB_OK | MB_ICONWARNING, text(IDS_LIST_NOT_OVERWRITTEN), name);
+    return SaveDecision::kRefused;
+  }
+  if (guard == ListFileGuard::kGarbled) {
+    std::wstring backup = std::wstring(name) + L".bak";
+    DWORD error = CopyFileW(name, backup.c_str(), FALSE) ? 0 : GetLastError();
+    if (error && file_exists(name)) {
+      std::wstring reason = system_message_text(error);
+      message_box(window, MB_OK | MB_ICONWARNING, text(IDS_LIST_BACKUP_FAILED), backup.c_str(), reason.c_str(),
+                  static_cast<int>(error));
+      return SaveDecision::kRefused;
+    }
+  }
+  g_app.list_guard = ListFileGuard::kFree;
+  return SaveDecision::kWrite;
+}
+
+// The old tree browser, for a system whose folder picker cannot be shown:
+// one folder of at most MAX_PATH characters.
+std::vector<std::wstring> browse_with_tree(HWND window) {
+  BROWSEINFOW info{};
+  info.hwndOwner = window;
+  info.lpszTitle = text(IDS_BROWSE_TITLE);
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
+  info.lpfn = browse_callback;
+  PIDLIST_ABSOLUTE chosen = g_modal.browse_for_folder(&info);
+  std::vector<std::wstring> folders;
+  if (chosen) {
+    wchar_t path[MAX_PATH] = L"";
+    if (SHGetPathFromIDListW(chosen, path) && path[0]) folders.push_back(path);
+    CoTaskMemFree(chosen);
+  }
+  return folders;
 }
 
 }  // namespace
 
 void load(HWND window, const wchar_t* command_line) {
+  g_app.list_guard = ListFileGuard::kFree;
   FolderFile content;
-  if (!take_command_line(window, command_line, &content)) content = read_list_file();
+  if (!take_command_line(window, command_line, &content)) content = read_list_file(window);
   ListView folders = list(window);
   int client = folders.client_width();
   folders.insert_column(0, text(IDS_FOLDER_COLUMN), LVCFMT_LEFT, client >= 55 ? client - 18 : 35);
@@ -221,6 +261,8 @@ int save(HWND window) {
   ListView folders = list(window);
   std::vector<FolderRow> rows;
   for (int i = 0; i < folders.count(); ++i) rows.push_back({folders.item_text(i, 0, kFolderTextCap), folders.checked(i)});
+  SaveDecision decision = guard_decision(window, rows.empty());
+  if (decision != SaveDecision::kWrite) return decision == SaveDecision::kKeep ? 0 : -1;
   int error_number = 0;
   if (!write_file_bytes(text(IDS_LIST_FILE), folder_file_bytes(rows), &error_number)) {
     report_file_error(window, text(IDS_LIST_FILE), error_number);
@@ -229,23 +271,24 @@ int save(HWND window) {
   return 0;
 }
 
+bool any_checked(HWND window) {
+  ListView folders = list(window);
+  for (int i = 0; i < folders.count(); ++i)
+    if (folders.checked(i)) return true;
+  return false;
+}
+
 void add_by_browsing(HWND window) {
   wchar_t folder[MAX_PATH * 4];
   DWORD length = GetCurrentDirectoryW(MAX_PATH * 4, folder);
-  BROWSEINFOW info{};
-  info.hwndOwner = window;
-  info.lpszTitle = text(IDS_BROWSE_TITLE);
-  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
-  info.lpfn = browse_callback;
   UINT previous_mode = SetErrorMode(SEM_FAILCRITICALERRORS);
-  PIDLIST_ABSOLUTE chosen = g_modal.browse_for_folder(&info);
+  std::vector<std::wstring> chosen;
+  HRESULT picked = g_modal.pick_folders(window, text(IDS_BROWSE_TITLE), &chosen);
+  if (FAILED(picked) && picked != HRESULT_FROM_WIN32(ERROR_CANCELLED)) chosen = browse_with_tree(window);
   SetErrorMode(previous_mode);
   if (length && length < MAX_PATH * 4) SetCurrentDirectoryW(folder);
-  if (chosen) {
-    wchar_t path[MAX_PATH] = L"";
-    if (SHGetPathFromIDListW(chosen, path) && path[0]) append_new_folder(window, path);
-    CoTaskMemFree(chosen);
-  }
+  for (const std::wstring& path : chosen)
+    if (!path.empty()) append_new_folder(window, path);
   save(window);
 }
 
@@ -277,6 +320,28 @@ void edit_focused(HWND window) {
   folders.edit_label(focused);
 }
 
+void show_menu(HWND window, int x, int y) {
+  ListView folders = list(window);
+  int focused = folders.focused();
+  if (x == -1 && y == -1) {
+    // From the keyboard: below the focused row's text, else the list's corner.
+    RECT row = {LVIR_LABEL, 0, 0, 0};
+    POINT at = {0, 0};
+    if (focused >= 0 && SendMessageW(folders.handle(), LVM_GETITEMRECT, static_cast<WPARAM>(focused),
+                                     reinterpret_cast<LPARAM>(&row)))
+      at = {row.left, row.bottom};
+    ClientToScreen(folders.handle(), &at);
+    x = at.x;
+    y = at.y;
+  }
+  HMENU menu = g_app.popups[kPopupFolders];
+  EnableMenuItem(menu, IDM_EDIT_FOLDER, MF_BYCOMMAND | (focused >= 0 ? MF_ENABLED : MF_GRAYED));
+  EnableMenuItem(menu, IDC_REMOVE_FOLDER,
+                 MF_BYCOMMAND | (folders.selected_count() > 0 ? MF_ENABLED : MF_GRAYED));
+  UINT command = g_modal.popup_menu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, window);
+  if (command) SendMessageW(window, WM_COMMAND, command, 0);
+}
+
 LRESULT notify(HWND window, NMHDR* header) {
   switch (header->code) {
     case LVN_BEGINLABELEDITW: {
@@ -290,9 +355,18 @@ LRESULT notify(HWND window, NMHDR* header) {
     case LVN_COLUMNCLICK:
       sort_by_header(window);
       return 0;
-    case NM_RCLICK:
-      show_menu(window);
+    case LVN_KEYDOWN:
+      switch (reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey) {
+        case VK_DELETE: remove_selected(window); break;
+        case VK_F2: edit_focused(window); break;
+      }
       return 0;
+    case NM_RCLICK: {
+      POINT at;
+      GetCursorPos(&at);
+      show_menu(window, at.x, at.y);
+      return TRUE;  // shown: no WM_CONTEXTMENU follows
+    }
   }
   return 0;
 }

@@ -3,7 +3,6 @@
 #pragma once
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -22,10 +21,11 @@ struct FolderFile {
   std::vector<int> refused_lines;  // 1-based numbers of lines too long for a row
 };
 
-// The lines of a folder list file: a byte-order mark at a line's start is
-// dropped, a leading ":" makes an unchecked row, every other line (an empty
+// The lines of a folder list file's text (each ends after its LF): a
+// byte-order mark at a line's start is dropped, the line ends at its first
+// CR or LF, a leading ":" makes an unchecked row, every other line (an empty
 // one too) a checked row. A line longer than a row can hold is refused whole.
-FolderFile read_folder_file(FILE* file);
+FolderFile folder_rows(const std::wstring& text);
 
 // The file as the folder list writes it: U+FEFF, then each row (":" first
 // when unchecked) and CR LF.
@@ -40,19 +40,36 @@ std::vector<std::wstring> command_line_folders(const wchar_t* command_line);
 // byte-order mark, no prefixes.
 std::string argument_file_bytes(const std::vector<std::wstring>& folders);
 
+// What a save may do to LIST.TXT, decided when it was loaded. A file the
+// list could not read is the user's own: it is overwritten only once the
+// list holds rows again (the user's changes), a garbled one after a copy
+// LIST.TXT.bak, an unreadable one only when it has gone.
+enum class ListFileGuard {
+  kNotLoaded,   // never loaded (a second instance): nothing is saved
+  kFree,        // missing, or read as it is
+  kGarbled,     // neither UTF-16LE nor UTF-8
+  kUnreadable,  // exists but could not be opened or read
+};
+
 // The window side: control 1002 and LIST.TXT.
 namespace folder_list {
 
 // Replaces LIST.TXT by the command line's folders, when it names any; then
 // the column, the extended styles and the rows of LIST.TXT.
 void load(HWND window, const wchar_t* command_line);
-// 0, or -1 after telling the user that LIST.TXT could not be created.
+// 0 (also when the guard kept the file as it was), or -1 after telling the
+// user that LIST.TXT could not be written.
 int save(HWND window);
+// Whether a row is checked: a search needs one.
+bool any_checked(HWND window);
 void add_by_browsing(HWND window);
 void add_dropped(HWND window, HDROP drop);
 void remove_selected(HWND window);
 void edit_focused(HWND window);
 LRESULT notify(HWND window, NMHDR* header);
+// The pop-up menu 103 at a screen point; (-1, -1), from the keyboard, at the
+// focused row.
+void show_menu(HWND window, int x, int y);
 
 }  // namespace folder_list
 

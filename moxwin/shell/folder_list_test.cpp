@@ -34,14 +34,7 @@ FrontOptions with_command_line(const std::wstring& line) {
   return options;
 }
 
-FolderFile parse(const std::string& bytes) {
-  test::TempDir dir(L"folders");
-  test::write_file(dir / L"list", bytes);
-  FILE* file = _wfopen((dir / L"list").c_str(), L"rb");
-  FolderFile content = read_folder_file(file);
-  std::fclose(file);
-  return content;
-}
+FolderFile parse(const std::string& bytes) { return folder_rows(test::from_utf16le(bytes)); }
 
 // "text" for a checked row, ":text" for an unchecked one.
 std::vector<std::wstring> rows_of(const FolderFile& content) {
@@ -243,8 +236,26 @@ TEST(FolderListWindow, EditingTheFocusedRow) {
   EXPECT_EQ(window_rows(front.window)[1].text, L"D:\\new");
 }
 
-TEST(FolderListWindow, BrowsingAddsTheChosenFolder) {
+TEST(FolderListWindow, ThePickerAddsEveryChosenFolder) {
   Front front;
+  std::wstring long_path = front / (std::wstring(120, L'a') + L"\\" + std::wstring(120, L'b') + L"\\写真");
+  g_answers.pick_result = S_OK;
+  g_answers.picked = {long_path, L"D:\\データ"};
+  front.command(IDC_ADD_FOLDER);
+  EXPECT_EQ(g_asked.pick_titles, std::vector<std::wstring>{L"フォルダ"});
+  EXPECT_TRUE(g_asked.browse_titles.empty());
+  EXPECT_EQ(window_rows(front.window), (std::vector<WindowRow>{{long_path, true}, {L"D:\\データ", true}}));
+  EXPECT_EQ(test::read_file(front / L"LIST.TXT"), test::utf16le(L"\uFEFF" + long_path + L"\r\nD:\\データ\r\n"));
+  // Cancelled: nothing added, and no other browser instead.
+  g_answers.pick_result = HRESULT_FROM_WIN32(ERROR_CANCELLED);
+  front.command(IDC_ADD_FOLDER);
+  EXPECT_EQ(window_rows(front.window).size(), 2u);
+  EXPECT_TRUE(g_asked.browse_titles.empty());
+}
+
+TEST(FolderListWindow, WithoutThePickerTheBrowserAddsTheChosenFolder) {
+  Front front;
+  g_answers.pick_result = E_NOINTERFACE;
   test::make_dir(front / L"Chosen");
   g_answers.browse_choice = front / L"Chosen";
   g_answers.browse_virtual_first = true;
@@ -279,6 +290,106 @@ TEST(FolderListWindow, DroppedFilesAndFoldersArriveSpeltAsStored) {
             (std::vector<WindowRow>{{front / L"Dropped Folder", true}, {front / L"File.TXT", true}}));
   EXPECT_EQ(test::read_file(front / L"LIST.TXT"),
             test::utf16le(L"\uFEFF" + (front / L"Dropped Folder") + L"\r\n" + (front / L"File.TXT") + L"\r\n"));
+}
+
+TEST(FolderListWindow, Utf8FromAnEditorIsReadAndSavedAsUtf16) {
+  const std::wstring text = L"C:\\写真\r\n:D:\\データ 2\r\n";
+  for (const std::string& mark : {std::string("\xEF\xBB\xBF"), std::string()}) {
+    SCOPED_TRACE(mark.empty() ? "without a mark" : "with a mark");
+    Front front(with_list(mark + test::to_utf8(text)));
+    EXPECT_EQ(window_rows(front.window),
+              (std::vector<WindowRow>{{L"C:\\写真", true}, {L"D:\\データ 2", false}}));
+    EXPECT_TRUE(g_asked.boxes.empty());
+    EXPECT_TRUE(front.status().ends_with(L"  LIST.TXT を UTF-8 として読み込みました (保存すると UTF-16LE になります)"))
+        << test::to_utf8(front.status());
+    front.close(IDC_CLOSE);
+    EXPECT_EQ(test::read_file(front / L"LIST.TXT"), test::utf16le(L"\uFEFF" + text));
+  }
+}
+
+TEST(FolderListWindow, AGarbledFileIsKeptUntilTheListChanges) {
+  // Shift-JIS, as an older editor saves it: neither UTF-16LE nor UTF-8.
+  const std::string garbled = "C:\\\x8E\xCA\x90\x5E\r\nD:\\\x83\x66\x81\x5B\x83\x5E\r\n";
+  {
+    Front front(with_list(garbled));
+    EXPECT_EQ(window_rows(front.window).size(), 0u);
+    ASSERT_EQ(g_asked.boxes.size(), 1u);
+    EXPECT_EQ(g_asked.boxes[0].text.rfind(L"LIST.TXT は UTF-16LE でも UTF-8 でもないため", 0), 0u)
+        << test::to_utf8(g_asked.boxes[0].text);
+    EXPECT_TRUE(g_asked.boxes[0].type & MB_ICONWARNING);
+    front.command(IDC_REMOVE_FOLDER);  // saves nothing: the list is as it was
+    front.close(IDC_CLOSE);
+    EXPECT_EQ(test::read_file(front / L"LIST.TXT"), garbled);
+    EXPECT_EQ(GetFileAttributesW((front / L"LIST.TXT.bak").c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+  Front front(with_list(garbled));
+  g_answers.pick_result = S_OK;
+  g_answers.picked = {L"C:\\New"};
+  front.command(IDC_ADD_FOLDER);
+  EXPECT_EQ(test::read_file(front / L"LIST.TXT.bak"), garbled);
+  EXPECT_EQ(test::read_file(front / L"LIST.TXT"), test::utf16le(L"\uFEFFC:\\New\r\n"));
+}
+
+TEST(FolderListWindow, AnUnreadableFileIsNeverOverwritten) {
+  const std::string list = test::utf16le(L"\uFEFFC:\\Kept\r\n");
+  HANDLE held = INVALID_HANDLE_VALUE;
+  FrontOptions options = with_list(list);
+  // Another program holds the file without sharing it.
+  options.prepare = [&](const test::TempDir& folder) {
+    held = CreateFileW((folder / L"LIST.TXT").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  };
+  Front front(options);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(window_rows(front.window).size(), 0u);
+  ASSERT_EQ(g_asked.boxes.size(), 1u);
+  EXPECT_EQ(g_asked.boxes[0].text.rfind(L"LIST.TXT を開けないため読み込みませんでした: ", 0), 0u)
+      << test::to_utf8(g_asked.boxes[0].text);
+  EXPECT_NE(g_asked.boxes[0].text.find(L" (32)"), std::wstring::npos);  // a sharing violation
+  CloseHandle(held);
+  // Readable now, but what the user saw was an empty list: a change is
+  // refused, with a word, while the file is there.
+  g_answers.pick_result = S_OK;
+  g_answers.picked = {L"C:\\New"};
+  front.command(IDC_ADD_FOLDER);
+  ASSERT_EQ(g_asked.boxes.size(), 2u);
+  EXPECT_EQ(g_asked.boxes[1].text, L"LIST.TXT は読み込めなかったため上書きしません。フォルダ一覧は保存されていません。");
+  front.close(IDC_CLOSE);
+  EXPECT_EQ(test::read_file(front / L"LIST.TXT"), list);
+}
+
+TEST(FolderListWindow, KeysOfTheList) {
+  Front front(with_list(test::utf16le(L"C:\\a\r\nC:\\b\r\nC:\\c\r\n")));
+  HWND list = GetDlgItem(front.window, IDC_FOLDER_LIST);
+  // Delete removes the selected rows and saves.
+  ListView_SetItemState(list, 1, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+  SendMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
+  EXPECT_EQ(window_rows(front.window), (std::vector<WindowRow>{{L"C:\\a", true}, {L"C:\\c", true}}));
+  EXPECT_EQ(test::read_file(front / L"LIST.TXT"), test::utf16le(L"\uFEFFC:\\a\r\nC:\\c\r\n"));
+  // F2 edits the focused row.
+  ListView_SetItemState(list, 1, LVIS_FOCUSED, LVIS_FOCUSED);
+  SendMessageW(list, WM_KEYDOWN, VK_F2, 0);
+  HWND edit = ListView_GetEditControl(list);
+  ASSERT_NE(edit, nullptr);
+  SetWindowTextW(edit, L"D:\\new");
+  SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+  front.pump();
+  EXPECT_EQ(window_rows(front.window)[1].text, L"D:\\new");
+  // The context-menu key (or Shift+F10): the system sends the list's
+  // context-menu message without a point; the menu opens below the focused
+  // row.
+  RECT row = {LVIR_LABEL, 0, 0, 0};
+  ListView_GetItemRect(list, 1, &row, LVIR_LABEL);
+  POINT below = {row.left, row.bottom};
+  ClientToScreen(list, &below);
+  SendMessageW(front.window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
+  ASSERT_EQ(g_asked.menus.size(), 1u);
+  EXPECT_EQ(g_asked.menus[0].x, below.x);
+  EXPECT_EQ(g_asked.menus[0].y, below.y);
+  EXPECT_TRUE(g_asked.menus[0].items[0].second);  // フォルダ名を編集(&F)
+  // A right click shows the menu once: no context-menu message follows.
+  NMHDR click = {list, IDC_FOLDER_LIST, static_cast<UINT>(NM_RCLICK)};
+  EXPECT_TRUE(SendMessageW(front.window, WM_NOTIFY, IDC_FOLDER_LIST, reinterpret_cast<LPARAM>(&click)));
+  EXPECT_EQ(g_asked.menus.size(), 2u);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "moxwin/shell/format.h"
 
+#include <windows.h>
+
 #include <cerrno>
 #include <cwchar>
 #include <vector>
@@ -62,6 +64,23 @@ bool write_file_bytes(const wchar_t* name, const std::string& bytes, int* error_
   bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   *error_number = errno;
   return std::fclose(file) == 0 && written;
+}
+
+bool read_file_bytes(const wchar_t* name, std::string* bytes, unsigned long* system_error) {
+  bytes->clear();
+  HANDLE file = CreateFileW(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    *system_error = GetLastError();
+    return false;
+  }
+  char buffer[65536];
+  DWORD got = 0;
+  BOOL read;
+  while ((read = ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0) bytes->append(buffer, got);
+  *system_error = read ? 0 : GetLastError();
+  CloseHandle(file);
+  return read;
 }
 
 std::wstring format_text(int cap, const wchar_t* format, ...) {

@@ -23,4 +23,8 @@ bool write_utf16le(FILE* file, const std::wstring& text);
 // number when it cannot be created or written.
 bool write_file_bytes(const wchar_t* name, const std::string& bytes, int* error_number);
 
+// The whole file; false and the system error code when it cannot be opened
+// or read.
+bool read_file_bytes(const wchar_t* name, std::string* bytes, unsigned long* system_error);
+
 }  // namespace mox::shell

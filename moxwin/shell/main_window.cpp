@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <objbase.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <iterator>
@@ -64,8 +65,10 @@ void record_on_close(HWND window) {
   results::list::record_columns(window, &g_app.columns);
 }
 
-void close_window(HWND window, bool save_folders) {
-  if (save_folders) folder_list::save(window);
+// Every way out (Close, Esc, the close box, Alt+F4) keeps the folder list's
+// changes: the user cannot tell one from another.
+void close_window(HWND window) {
+  folder_list::save(window);
   record_on_close(window);
   DestroyWindow(window);
   PostQuitMessage(g_app.quit_code);
@@ -101,7 +104,7 @@ bool command(HWND window, int id) {
   switch (id) {
     case IDOK: enter(window); break;
     case IDCANCEL:
-      if (g_app.esc_setting == 0) close_window(window, true);
+      if (g_app.esc_setting == 0) close_window(window);
       break;
     case IDM_COPY_PATHS: copy_paths(window); break;
     case IDM_OPEN: open_selected(window); break;
@@ -138,7 +141,7 @@ bool command(HWND window, int id) {
     case IDC_EDIT_MENU: show_edit_menu(window); break;
     case IDC_START: start(window); break;
     case IDC_HELP_MENU: show_help_menu(window); break;
-    case IDC_CLOSE: close_window(window, true); break;
+    case IDC_CLOSE: close_window(window); break;
     default: return false;
   }
   return true;
@@ -205,7 +208,11 @@ INT_PTR CALLBACK main_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
       folder_list::add_dropped(window, reinterpret_cast<HDROP>(w));
       return TRUE;
     case WM_CLOSE:
-      close_window(window, false);
+      close_window(window);
+      return TRUE;
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(w) != GetDlgItem(window, IDC_FOLDER_LIST)) return FALSE;
+      folder_list::show_menu(window, GET_X_LPARAM(l), GET_Y_LPARAM(l));
       return TRUE;
     case WM_DESTROY:
       record_on_close(window);

@@ -26,6 +26,12 @@ class Environment : public ::testing::Environment {
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new Environment);
 
+FrontOptions with_list(const std::string& bytes) {
+  FrontOptions options;
+  options.list_txt = bytes;
+  return options;
+}
+
 FrontOptions with_ini(const std::string& text) {
   FrontOptions options;
   options.ini = text;
@@ -229,13 +235,19 @@ TEST(MainWindow, EscClosesUnlessTheSettingSaysNo) {
   }
 }
 
-TEST(MainWindow, WmCloseKeepsTheFolderListFile) {
-  FrontOptions options;
-  options.list_txt = std::string("\xFF\xFE:\0C\0:\0\\\0\r\0\n\0", 16);
-  Front front(options);
-  SendMessageW(GetDlgItem(front.window, IDC_FOLDER_LIST), LVM_DELETEALLITEMS, 0, 0);
-  EXPECT_EQ(front.close(), 0);
-  EXPECT_EQ(test::read_file(front / L"LIST.TXT"), std::string("\xFF\xFE:\0C\0:\0\\\0\r\0\n\0", 16));
+TEST(MainWindow, TheCloseBoxAndAltF4SaveTheFolderList) {
+  const std::string list = test::utf16le(L"\uFEFF:C:\\\r\n");
+  {
+    Front front(with_list(list));
+    SendMessageW(GetDlgItem(front.window, IDC_FOLDER_LIST), LVM_DELETEALLITEMS, 0, 0);
+    EXPECT_EQ(front.close(), 0);  // WM_CLOSE, as the close box sends it
+    EXPECT_EQ(test::read_file(front / L"LIST.TXT"), "\xFF\xFE");
+  }
+  Front front(with_list(list));
+  ListView_SetCheckState(GetDlgItem(front.window, IDC_FOLDER_LIST), 0, TRUE);
+  SendMessageW(front.window, WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4
+  EXPECT_FALSE(IsWindow(front.window));
+  EXPECT_EQ(test::read_file(front / L"LIST.TXT"), test::utf16le(L"\uFEFFC:\\\r\n"));
 }
 
 TEST(MainWindow, AboutBoxAndHelp) {

@@ -1,5 +1,5 @@
 // The calls that block until the user answers: message boxes, pop-up menus,
-// the folder browser, modal dialogs, the save dialog and the shell's delete.
+// the folder picker and browser, modal dialogs, the save dialog and the shell's delete.
 // Everything the program asks the user goes through this table, so tests can
 // answer in its place and see what was asked.
 #pragma once
@@ -7,6 +7,9 @@
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
+
+#include <string>
+#include <vector>
 
 namespace mox::shell {
 
@@ -18,6 +21,10 @@ struct Modal {
   INT_PTR (*dialog_box)(HINSTANCE instance, int template_id, HWND owner, DLGPROC procedure, LPARAM parameter);
   BOOL (*save_file_name)(OPENFILENAMEW* request);
   int (*shell_delete)(SHFILEOPSTRUCTW* operation);
+  // The system's folder picker, several folders at once and long paths: S_OK
+  // with the chosen folders, HRESULT_FROM_WIN32(ERROR_CANCELLED) when the
+  // user cancelled, another failure when it cannot be shown.
+  HRESULT (*pick_folders)(HWND owner, const wchar_t* title, std::vector<std::wstring>* folders);
 };
 
 extern const Modal kSystemModal;

@@ -9,6 +9,7 @@
 
 #include "common/testkit.h"
 #include "moxwin/shell/folder_list.h"
+#include "moxwin/shell/list_encoding.h"
 #include "moxwin/shell/programs.h"
 #include "moxwin/shell/run.h"
 #include "moxwin/shell/settings.h"
@@ -66,8 +67,7 @@ TEST(ShellRandom, FolderListRowsAreWholeLines) {
       valid += std::wstring(r.below(3) == 0 ? L":" : L"") + L"C:\\data\\" + std::to_wstring(r.below(100)) + L"\r\n";
     std::string input =
         r.below(5) == 0 ? test::random_bytes(r, 3000) : test::mutate_list(r, test::utf16le(valid), 2);
-    FolderFile file;
-    test::run_reader(input, [&](FILE* in, FILE*) { file = read_folder_file(in); });
+    FolderFile file = folder_rows(decode_list_text(input, ListEncoding::kUtf16le));
     std::set<std::wstring> rows;
     for (const std::wstring& line : test::cleaned_lines(input, 2)) rows.insert(line);
     for (const FolderRow& row : file.rows) {

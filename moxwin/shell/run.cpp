@@ -25,6 +25,9 @@ namespace {
 
 constexpr DWORD kCannotRun = 255;  // a child that could not be started or observed
 constexpr int kCountLineCap = 512;  // LIST5.TXT lines: 511 characters
+// Blanks allowed around a size, the ideographic one of a Japanese input
+// method too.
+constexpr const wchar_t* kSizeBlanks = L" \t\u3000";
 
 bool begins_with_mox(const std::wstring& line) { return line.size() >= 3 && _wcsnicmp(line.c_str(), L"mox", 3) == 0; }
 
@@ -51,25 +54,55 @@ void move_to_top(HWND window, const std::wstring& line) {
   if (index != CB_ERR) programs.set_text(line.c_str());
 }
 
-void write_config(const std::wstring& path, const wchar_t* section, const wchar_t* key, const std::wstring& value) {
-  WritePrivateProfileStringW(section, key, value.c_str(), path.c_str());
+bool write_config(const std::wstring& path, const wchar_t* section, const wchar_t* key, const std::wstring& value) {
+  return WritePrivateProfileStringW(section, key, value.c_str(), path.c_str()) != 0;
 }
 
-void write_filters(HWND window) {
+// config.ini key by key; false after telling the user that a key could not
+// be written (the search would run with the old filters).
+bool write_filters(HWND window) {
   wchar_t folder[kFolderPathCap] = L"";
   GetCurrentDirectoryW(kFolderPathCap, folder);
   std::wstring config = format_text(kCommandCap, L"%s\\config.ini", folder);
-  wchar_t number[24];
-  std::swprintf(number, 24, L"%lld", static_cast<long long>(minimum_size(remember_box(window, IDC_MIN, L"min0").c_str())));
-  write_config(config, L"exclude", L"min", number);
-  std::swprintf(number, 24, L"%lld", static_cast<long long>(maximum_size(remember_box(window, IDC_MAX, L"max0").c_str())));
-  write_config(config, L"exclude", L"max", number);
-  write_config(config, L"exclude", L"attribute", remember_box(window, IDC_ATTRIBUTE, L"attribute0"));
+  std::wstring minimum = std::to_wstring(minimum_size(remember_box(window, IDC_MIN, L"min0").c_str()));
+  std::wstring maximum = std::to_wstring(maximum_size(remember_box(window, IDC_MAX, L"max0").c_str()));
+  std::wstring attribute = remember_box(window, IDC_ATTRIBUTE, L"attribute0");
   // Copies, since the next read reuses the settings buffer.
   std::wstring buffer = settings_read(L"Options", L"buffer");
-  write_config(config, L"Options", L"buffer", buffer);
   std::wstring files = settings_read(L"Options", L"files");
-  write_config(config, L"Options", L"files", files);
+  bool written = write_config(config, L"exclude", L"min", minimum) && write_config(config, L"exclude", L"max", maximum) &&
+                 write_config(config, L"exclude", L"attribute", attribute) &&
+                 write_config(config, L"Options", L"buffer", buffer) && write_config(config, L"Options", L"files", files);
+  if (!written) {
+    DWORD error = GetLastError();
+    std::wstring reason = system_message_text(error);
+    message_box(window, MB_OK | MB_ICONWARNING, text(IDS_FILE_NOT_WRITTEN), L"config.ini", reason.c_str(),
+                static_cast<int>(error));
+  }
+  return written;
+}
+
+// Refuses what would make a wrong search: a size box that is not a size, a
+// reversed range, a search line with no folder checked. Told in the status
+// line, with the focus where the fault is.
+bool inputs_refused(HWND window, const std::wstring& line) {
+  if (begins_with_mox(line) && !folder_list::any_checked(window)) {
+    show_status(window, text(IDS_NO_FOLDER_CHECKED));
+    Control(window, IDC_FOLDER_LIST).focus();
+    return true;
+  }
+  std::wstring minimum = box_text(window, IDC_MIN), maximum = box_text(window, IDC_MAX);
+  SizeCheck sizes = check_sizes(minimum.c_str(), maximum.c_str());
+  if (sizes == SizeCheck::kValid) return false;
+  int box = sizes == SizeCheck::kBadMaximum ? IDC_MAX : IDC_MIN;
+  if (sizes == SizeCheck::kReversed)
+    show_status(window, text(IDS_REVERSED_RANGE));
+  else
+    show_status(window, format_text(kMessageTextCap, text(sizes == SizeCheck::kBadMinimum ? IDS_BAD_MINIMUM : IDS_BAD_MAXIMUM),
+                                    (box == IDC_MIN ? minimum : maximum).c_str()));
+  Control(window, box).focus();
+  SendDlgItemMessageW(window, box, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+  return true;
 }
 
 struct Launch {
@@ -86,11 +119,26 @@ std::wstring interpreter() {
   return value;
 }
 
+// The exit code of an ended child; 255 with the system's error kept when the
+// wait or the code failed.
+DWORD exit_code_of(RunState& run, HANDLE process, DWORD waited) {
+  DWORD exit_code = kCannotRun;
+  if (waited == WAIT_OBJECT_0 && GetExitCodeProcess(process, &exit_code)) return exit_code;
+  run.start_error = waited == WAIT_ABANDONED ? ERROR_ABANDONED_WAIT_0 : GetLastError();
+  return kCannotRun;
+}
+
 Launch launch(RunState& run) {
   std::wstring command;
-  if (!build_command(run.program_line.c_str(), interpreter().c_str(), &command)) return {};
+  if (!build_command(run.program_line.c_str(), interpreter().c_str(), &command)) {
+    run.start_error = ERROR_FILENAME_EXCED_RANGE;
+    return {};
+  }
   PROCESS_INFORMATION child{};
-  if (!create_child(nullptr, command.data(), &child)) return {};
+  if (!create_child(nullptr, command.data(), &child)) {
+    run.start_error = GetLastError();
+    return {};
+  }
   Launch result;
   DWORD waited = WaitForSingleObject(child.hProcess, 1000);
   if (waited == WAIT_TIMEOUT) {
@@ -99,7 +147,7 @@ Launch launch(RunState& run) {
     result.running = true;
     return result;
   }
-  if (waited == WAIT_OBJECT_0 && !GetExitCodeProcess(child.hProcess, &result.exit_code)) result.exit_code = kCannotRun;
+  result.exit_code = exit_code_of(run, child.hProcess, waited);
   CloseHandle(child.hThread);
   CloseHandle(child.hProcess);
   return result;
@@ -109,8 +157,7 @@ Launch launch(RunState& run) {
 bool child_ended(RunState& run, DWORD* exit_code) {
   DWORD waited = WaitForSingleObject(run.process, 200);
   if (waited == WAIT_TIMEOUT) return false;
-  *exit_code = kCannotRun;
-  if (waited == WAIT_OBJECT_0 && !GetExitCodeProcess(run.process, exit_code)) *exit_code = kCannotRun;
+  *exit_code = exit_code_of(run, run.process, waited);
   CloseHandle(run.thread);
   CloseHandle(run.process);
   run.thread = run.process = nullptr;
@@ -187,14 +234,29 @@ std::string exclusion_file_bytes(const std::wstring& patterns) {
   return bytes;
 }
 
+bool parse_size_box(const wchar_t* text, long long* size) {
+  std::wstring trimmed = text;
+  trimmed.erase(0, trimmed.find_first_not_of(kSizeBlanks));
+  trimmed.erase(trimmed.find_last_not_of(kSizeBlanks) + 1);
+  return parse_size(trimmed.c_str(), size);
+}
+
 int64_t minimum_size(const wchar_t* text) {
   long long size;
-  return parse_size(text, &size) ? size : 0;
+  return parse_size_box(text, &size) ? size : 0;
 }
 
 int64_t maximum_size(const wchar_t* text) {
   long long size;
-  return parse_size(text, &size) ? size : INT64_MAX;
+  return parse_size_box(text, &size) ? size : INT64_MAX;
+}
+
+SizeCheck check_sizes(const wchar_t* minimum, const wchar_t* maximum) {
+  auto blank = [](const wchar_t* text) { return std::wcsspn(text, kSizeBlanks) == std::wcslen(text); };
+  long long size;
+  if (!blank(minimum) && !parse_size_box(minimum, &size)) return SizeCheck::kBadMinimum;
+  if (!blank(maximum) && !parse_size_box(maximum, &size)) return SizeCheck::kBadMaximum;
+  return minimum_size(minimum) > maximum_size(maximum) ? SizeCheck::kReversed : SizeCheck::kValid;
 }
 
 void read_counts(FILE* file, long* files, long* groups) {
@@ -213,10 +275,13 @@ void finish_run(HWND window, DWORD exit_code) {
   RunState& run = g_app.run;
   // Check boxes changed during the run survive the refill below.
   results::take_check_snapshot(g_app.model, results::list::items(window));
-  if (exit_code != 0)
+  if (exit_code == kCannotRun && run.start_error != 0) {
+    std::wstring reason = system_message_text(run.start_error);
+    show_status(window, format_text(kMessageTextCap, text(IDS_RUN_NOT_STARTED), static_cast<int>(exit_code), reason.c_str()));
+  } else if (exit_code != 0) {
     show_status(window, format_text(kMessageTextCap, text(IDS_RUN_FAILED), static_cast<int>(exit_code)));
-  else if (run.program_line.compare(0, 5, L"view ") != 0)
-    load_results(window);
+  }
+  if (exit_code == 0 && run.program_line.compare(0, 5, L"view ") != 0) load_results(window);
   for (int id : {IDC_FOLDER_LIST, IDC_ADD_FOLDER, IDC_REMOVE_FOLDER, IDC_EXCLUDE, IDC_PROGRAM, IDC_MIN, IDC_MAX,
                  IDC_ATTRIBUTE, IDC_EDITOR, IDC_START, IDC_SORT, IDC_CONFIRM, IDC_ERASE, IDC_MARK, IDC_EDIT_MENU,
                  IDC_RESULT_LIST})
@@ -273,6 +338,7 @@ int start_run(HWND window) {
     show_status(window, format_text(kMessageTextCap, text(IDS_PROGRAM_TOO_LONG), static_cast<int>(line.size())));
     return -3;
   }
+  if (inputs_refused(window, line)) return -4;
   show_status(window, line);
   move_to_top(window, line);
   if (begins_with_mox(line)) settings_write(L"history0", L"program0", line.c_str());
@@ -284,12 +350,13 @@ int start_run(HWND window) {
     report_file_error(window, text(IDS_EXCLUDE_FILE), error_number);
     return -1;
   }
-  write_filters(window);
+  // The search runs only with the folders and filters the user sees.
+  if (!write_filters(window) || folder_list::save(window) != 0) return -1;
   Control(window, IDC_START).enable(false);
   Control(window, IDC_ERASE).enable(false);
   run.previous_cursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  folder_list::save(window);
   run.program_line = line;
+  run.start_error = 0;
   run.start_time = current_time();
   run.poll_interval = 50;
   run.wait_state = 0;

@@ -20,6 +20,7 @@ struct RunState {
   DWORD exit_code = 0;
   int64_t start_time = 0, end_time = 0;
   HANDLE process = nullptr, thread = nullptr;  // a child that is still running
+  DWORD start_error = 0;  // the system's error when the child could not be started or observed
   int poll_interval = 50;  // milliseconds
   HCURSOR previous_cursor = nullptr;
   // The last successful run, for the summary after a group confirmation.
@@ -44,10 +45,20 @@ bool build_command(const wchar_t* program_line, const wchar_t* interpreter, std:
 // XLIST.TXT: U+FEFF, then each "|"-separated pattern and CR LF.
 std::string exclusion_file_bytes(const std::wstring& patterns);
 
+// A size box's text: blanks around it are allowed, the rest is the size
+// syntax. False for an invalid text, an empty one too.
+bool parse_size_box(const wchar_t* text, long long* size);
+
 // The size range for config.ini: an invalid or empty text gives 0 for the
 // minimum and the largest size for the maximum.
 int64_t minimum_size(const wchar_t* text);
 int64_t maximum_size(const wchar_t* text);
+
+// Whether Start may write the two size boxes: an empty (or blank) box is no
+// limit; any other text must be a size, and the minimum not above the
+// maximum.
+enum class SizeCheck { kValid, kBadMinimum, kBadMaximum, kReversed };
+SizeCheck check_sizes(const wchar_t* minimum, const wchar_t* maximum);
 
 // The file and group counts of LIST5.TXT's text (0 for a missing line).
 void read_counts(FILE* file, long* files, long* groups);
@@ -60,8 +71,10 @@ void release_folder_lock();
 // LIST5.TXT with two zero counts when it cannot be read.
 void ensure_count_file();
 
-// 0 when a run is now pending, -1 when XLIST.TXT could not be created, -2 for
-// an empty program line (-3 for one too long to start).
+// 0 when a run is now pending, -1 when XLIST.TXT, config.ini or LIST.TXT
+// could not be written, -2 for an empty program line, -3 for one too long to
+// start, -4 when the boxes or the folder list would make a wrong search
+// (told in the status line, the focus on the box).
 int start_run(HWND window);
 
 // Reports a run that ended with the exit code: the summary, the loaded list

@@ -12,6 +12,7 @@
 
 #include "moxwin/resource.h"
 #include "moxwin/shell/app.h"
+#include "moxwin/shell/messages.h"
 #include "moxwin/shell/window_harness.h"
 
 namespace mox::shell {
@@ -78,7 +79,7 @@ TEST(Run, StartWritesTheFilesOfTheRun) {
   EXPECT_NE(ini.find("exclude0="), std::string::npos);
 
   set_box(front, IDC_EXCLUDE, L".log>|フ");
-  set_box(front, IDC_MIN, L"abc");
+  set_box(front, IDC_MIN, L"");
   set_box(front, IDC_MAX, L"2,147,483,647");
   run(front, L"Mox.bat /nothing");  // no such script: the interpreter fails
   EXPECT_EQ(test::read_file(front / L"XLIST.TXT"), test::utf16le(L"\uFEFF.log>\r\nフ\r\n"));
@@ -104,12 +105,12 @@ TEST(Run, ExitCodesAndWhatTheyLeave) {
   test::write_file(front / L"three.bat", "@exit /b 3\r\n");
   struct Case {
     std::wstring line;
-    const wchar_t* status;
+    std::wstring status;
   };
   const Case cases[] = {
       {L"three.bat", L"プログラム実行中にエラーが発生しました (3)"},
       {L"cmd /c exit 256", L"プログラム実行中にエラーが発生しました (256)"},
-      {L"no-such-program.exe", L"プログラム実行中にエラーが発生しました (255)"},
+      {L"no-such-program.exe", L"プログラムを開始できませんでした (255) " + std::wstring(system_message_text(2))},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(test::to_utf8(c.line));
@@ -128,7 +129,7 @@ TEST(Run, ExitCodesAndWhatTheyLeave) {
   SetEnvironmentVariableW(L"COMSPEC", nullptr);
   run(front, L"three.bat");
   SetEnvironmentVariableW(L"COMSPEC", comspec);
-  EXPECT_EQ(front.status(), L"プログラム実行中にエラーが発生しました (255)");
+  EXPECT_EQ(front.status().rfind(L"プログラムを開始できませんでした (255) ", 0), 0u);
   // A viewer line that ends well shows nothing and loads nothing.
   g_app.run.program_line = L"view dlist.txt";
   SetDlgItemTextW(front.window, IDC_STATUS, L"view dlist.txt");
@@ -138,7 +139,9 @@ TEST(Run, ExitCodesAndWhatTheyLeave) {
 }
 
 TEST(Run, LinesThatCannotRun) {
-  Front front;
+  FrontOptions with_folder;
+  with_folder.list_txt = test::utf16le(L"C:\\A\r\n");
+  Front front(with_folder);
   set_box(front, IDC_PROGRAM, L"");
   EXPECT_EQ(start_run(front.window), -2);
   EXPECT_EQ(front.status(), L"no program");

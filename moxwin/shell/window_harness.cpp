@@ -82,6 +82,12 @@ PIDLIST_ABSOLUTE fake_browse(BROWSEINFOW* info) {
   return chosen;
 }
 
+HRESULT fake_pick_folders(HWND, const wchar_t* title, std::vector<std::wstring>* folders) {
+  g_asked.pick_titles.push_back(title);
+  if (SUCCEEDED(g_answers.pick_result)) *folders = g_answers.picked;
+  return g_answers.pick_result;
+}
+
 BOOL CALLBACK find_dialog(HWND window, LPARAM found) {
   wchar_t name[16];
   GetClassNameW(window, name, 16);
@@ -140,7 +146,8 @@ HINSTANCE fake_shell_verb(const wchar_t* file, const wchar_t* verb, ULONG mask) 
 }
 
 const shell::Modal kFakeModal = {fake_message_box, fake_popup_menu,     fake_browse,
-                                 fake_dialog_box,  fake_save_file_name, fake_shell_delete};
+                                 fake_dialog_box,  fake_save_file_name, fake_shell_delete,
+                                 fake_pick_folders};
 const shell::Programs kFakePrograms = {fake_start, fake_open_document, fake_shell_verb};
 
 }  // namespace

@@ -48,6 +48,7 @@ struct Asked {
   std::vector<AskedBox> boxes;
   std::vector<ShownMenu> menus;
   std::vector<std::wstring> browse_titles;
+  std::vector<std::wstring> pick_titles;  // the folder picker's
   // What the browser's callback showed for its selection: status text and
   // whether OK was enabled.
   std::vector<std::pair<std::wstring, bool>> browse_selections;
@@ -63,6 +64,10 @@ struct Answers {
   std::deque<UINT> menu_choices;  // default 0 (nothing chosen)
   std::wstring browse_choice;     // a folder path; empty: cancelled
   bool browse_virtual_first = false;  // the selection passes a folder without a path first
+  // The folder picker: its result and, on S_OK, the folders chosen. A failure
+  // other than cancelling makes the program fall back to the browser above.
+  HRESULT pick_result = HRESULT_FROM_WIN32(ERROR_CANCELLED);
+  std::vector<std::wstring> picked;
   // Acts on a modal dialog inside its real modal loop and ends it (by a
   // command); without one, dialogs are cancelled.
   std::function<void(HWND dialog)> dialog;
