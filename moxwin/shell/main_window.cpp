@@ -215,10 +215,13 @@ INT_PTR CALLBACK main_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
 }  // namespace
 
 void set_window_icons(HWND window) {
-  HICON icon = static_cast<HICON>(LoadImageW(g_app.instance, MAKEINTRESOURCEW(IDI_MOXWIN), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  HICON small = static_cast<HICON>(LoadImageW(g_app.instance, MAKEINTRESOURCEW(IDI_MOXWIN), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  // The big one for Alt+Tab and the task bar, drawn at its own size.
+  HICON big = static_cast<HICON>(
+      LoadImageW(g_app.instance, MAKEINTRESOURCEW(IDI_MOXWIN), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
 }
 
 void prepare_program(HINSTANCE instance, const wchar_t* settings_path) {
