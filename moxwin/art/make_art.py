@@ -1,15 +1,14 @@
 #!/usr/bin/env python3
-"""Draws the front end's two pictures and writes them beside this script:
+"""Draws the front end's icon and writes it beside this script (the header's
+sort images are drawn by the program itself, for the window's DPI):
 
-  header.bmp  three 8 x 8 column-header images side by side on magenta (the
-              transparent colour): no sort, ascending, descending
   moxwin.ico  the program icon at every size Windows asks for at its display
               scales (16, 20, 24, 32, 40, 48, 64, 256): two overlapping
               sheets, the front one with a check mark. 16 is drawn by hand
               pixel by pixel; the others from the same shapes at their size,
               edges on whole pixels, the check mark smoothed.
 
-The pictures are committed; run this again after changing a drawing.
+The icon is committed; run this again after changing the drawing.
 """
 import math
 import os
@@ -18,39 +17,14 @@ import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
-MAGENTA = (255, 0, 255)
 PALETTE = {
     '.': None,              # transparent
     'k': (0, 0, 0),
-    'g': (128, 128, 128),
     'w': (255, 255, 255),
     'b': (40, 90, 170),
     'l': (150, 190, 235),
     'r': (200, 40, 40),
 }
-
-# Header images: the arrow points the way the values grow down the list.
-NONE = ["........"] * 8
-ASCENDING = [
-    "........",
-    "...gg...",
-    "..gggg..",
-    ".gggggg.",
-    "gggggggg",
-    "........",
-    "........",
-    "........",
-]
-DESCENDING = [
-    "........",
-    "........",
-    "........",
-    "gggggggg",
-    ".gggggg.",
-    "..gggg..",
-    "...gg...",
-    "........",
-]
 
 ICON_16 = [
     "................",
@@ -142,23 +116,6 @@ def distance_to_segment(px, py, a, b):
     return math.hypot(px - ax - t * dx, py - ay - t * dy)
 
 
-def bmp_24(rows, transparent):
-    """Bottom-up 24-bit bitmap; transparent pixels take the given colour."""
-    height, width = len(rows), len(rows[0])
-    stride = (width * 3 + 3) & ~3
-    pixels = bytearray()
-    for row in reversed(rows):
-        line = bytearray()
-        for c in row:
-            r, g, b = PALETTE[c] or transparent
-            line += bytes((b, g, r))
-        line += b"\0" * (stride - len(line))
-        pixels += line
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
-    header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
-    return header + info + pixels
-
-
 def icon_image(pixels):
     """One icon directory image: 32-bit colour with alpha, then the AND mask."""
     height, width = len(pixels), len(pixels[0])
@@ -207,9 +164,6 @@ def ico(images):
 
 
 def main():
-    strip = [a + b + c for a, b, c in zip(NONE, ASCENDING, DESCENDING)]
-    with open(os.path.join(HERE, "header.bmp"), "wb") as f:
-        f.write(bmp_24(strip, MAGENTA))
     with open(os.path.join(HERE, "moxwin.ico"), "wb") as f:
         f.write(ico([draw_icon(size) for size in ICON_SIZES]))
 
