@@ -56,11 +56,16 @@ function(mox_add_gtest name)
   endforeach()
 endfunction()
 
-# mox_add_program(<name> SOURCES ... [LIBS ...]): a console program of the tool set,
-# entered through wmain.
+# mox_add_program(<name> SOURCES ... [LIBS ...] [DESCRIPTION text]): a console
+# program of the tool set, entered through wmain. With a description it is
+# one the zip ships: it gets the manifest and the version information.
 function(mox_add_program name)
-  cmake_parse_arguments(P "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(P "" "DESCRIPTION" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${P_SOURCES})
   target_link_libraries(${name} PRIVATE ${P_LIBS})
   target_link_options(${name} PRIVATE -municode)
+  if(P_DESCRIPTION)
+    mox_add_manifest(${name} CONSOLE)
+    mox_add_version(${name} "${P_DESCRIPTION}")
+  endif()
 endfunction()

@@ -15,7 +15,6 @@
 #define IDM_RESULTS 104
 
 #define IDA_ACCELERATORS 801
-#define IDB_HEADER_IMAGES 391
 #define IDI_MOXWIN 128
 
 // Main window controls.

@@ -2,13 +2,20 @@
 # Pictures of the front end for the documentation, run by hand (not in CI):
 # moxwin.exe under Xvfb in a Wine prefix of its own (X11 driver, Japanese
 # faces mapped to IPA Gothic), captured into PNG files.
-#   screenshots.sh <build> <out>
+#   screenshots.sh <build> <out> [dpi]
 # Writes <out>/moxwin-empty.png, moxwin-folders.png, moxwin-about.png,
 # moxwin-results.png (a search of the demo's sample tree, auto-checked),
 # moxwin-menu.png (the edit menu with its program submenu open) and
-# moxwin-sort.png.
+# moxwin-sort.png. With a dpi (Wine's LogPixels: 96, 144, 192) the display
+# runs at that scale and each name ends in its percentage:
+# moxwin-results-150.png for 144.
 set -euo pipefail
-[ $# -eq 2 ] || { sed -n '5,6p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
+[ $# -eq 2 ] || [ $# -eq 3 ] || { sed -n '5p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
+dpi=${3:-96}
+suffix=
+[ $# -eq 3 ] && suffix=-$((dpi * 100 / 96))
+# Lengths in pixels at 100 %, at the display's scale.
+at_dpi() { echo $(($1 * dpi / 96)); }
 build=$(cd "$1" && pwd)
 mkdir -p "$2"
 out=$(cd "$2" && pwd)
@@ -26,8 +33,10 @@ cleanup() {
   rm -rf "$scratch"
 }
 trap cleanup EXIT
-start_xvfb
+# Room for the window at twice its size.
+start_xvfb "$(at_dpi 1280)x$(at_dpi 1024)"
 use_picture_prefix
+set_display_dpi "$dpi"
 
 utf16() { { printf '\xef\xbb\xbf'; cat; } | iconv -f UTF-8 -t UTF-16LE; }
 
@@ -50,12 +59,12 @@ session() {
   wait "$pid"
 }
 
-empty_steps() { capture moxwin moxwin-empty.png; }
+empty_steps() { capture moxwin "moxwin-empty$suffix.png"; }
 folder_steps() {
-  capture moxwin moxwin-folders.png
+  capture moxwin "moxwin-folders$suffix.png"
   post moxwin 209
   wait_window "moxwin - About"
-  capture "moxwin - About" moxwin-about.png
+  capture "moxwin - About" "moxwin-about$suffix.png"
   post "moxwin - About" 1
 }
 
@@ -92,7 +101,7 @@ results_steps() {
   wait_search "$results"
   post moxwin 1043
   sleep 1
-  capture moxwin moxwin-results.png
+  capture moxwin "moxwin-results$suffix.png"
   # The edit menu over the selected rows, its program submenu opened by
   # pointing at it (its fourth item, measured in this prefix's font); menus
   # are windows of their own, so the picture is the screen's content around
@@ -102,17 +111,17 @@ results_steps() {
   sleep 1
   local info
   info=$(xwininfo -name moxwin)
-  xdotool mousemove $(($(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info") + 200)) \
-    $(($(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info") + 296))
+  xdotool mousemove $(($(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info") + $(at_dpi 200))) \
+    $(($(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info") + $(at_dpi 296)))
   sleep 1.5
   import -window root "$scratch/root.png"
-  convert "$scratch/root.png" -trim +repage "$out/moxwin-menu.png"
-  echo "$who: $out/moxwin-menu.png"
+  convert "$scratch/root.png" -trim +repage "$out/moxwin-menu$suffix.png"
+  echo "$who: $out/moxwin-menu$suffix.png"
   xdotool key Escape Escape
   sleep 0.5
   post moxwin 1012
   wait_window "moxwin - sort"
-  capture "moxwin - sort" moxwin-sort.png
+  capture "moxwin - sort" "moxwin-sort$suffix.png"
   post "moxwin - sort" 2
 }
 session "$results" results_steps

@@ -24,9 +24,10 @@ stop_wine_display() {
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null || true; fi
 }
 
+# start_xvfb [WxH]: the screen's size, 1280x1024 unless given.
 start_xvfb() {
   # Xvfb picks a free display itself and tells its number.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
   [ -s "$scratch/display" ] || { echo "$who: Xvfb did not start" >&2; cat "$scratch/xvfb.log" >&2; exit 1; }
@@ -55,6 +56,15 @@ use_picture_prefix() {
   fi
   # Wine has no sort command: the test stand-in serves the search scripts.
   cp "$build/winetools/sort.exe" "$WINEPREFIX/drive_c/windows/system32/"
+}
+
+# set_display_dpi <dpi>: the prefix's display scale (LogPixels, 96 = 100 %),
+# taken by the programs started after it.
+set_display_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  wine reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  wineserver -k 2>/dev/null || true
+  wineserver -w
 }
 
 # Under a loaded machine a Wine start can take many seconds.

@@ -8,6 +8,7 @@
 #include "moxwin/results/sort_commands.h"
 #include "moxwin/shell/app.h"
 #include "moxwin/shell/controls.h"
+#include "moxwin/shell/dpi.h"
 #include "moxwin/shell/menus.h"
 #include "moxwin/shell/messages.h"
 #include "moxwin/shell/numbers.h"
@@ -18,13 +19,16 @@ using shell::g_app;
 
 namespace {
 
-// Room for a header's title beside its image, so that no title starts cut.
+// Room for a header's title beside its image, so that no title starts cut
+// (at 100 %).
 constexpr int kHeaderRoom = 8 + 24;
 
+// In pixels at the window's DPI; the figures are those at 100 %.
 int default_width(const shell::ListView& view, int column, int client_width) {
-  if (column == 0) return client_width >= 360 ? client_width - 468 : 45;
-  int title = view.string_width(shell::text(IDS_COLUMN_FIRST + column)) + kHeaderRoom;
-  return std::max(column == 6 ? 90 : 45, title);
+  auto at_dpi = [](int pixels) { return shell::scaled(pixels, g_app.dpi); };
+  if (column == 0) return client_width >= at_dpi(360) ? client_width - at_dpi(468) : at_dpi(45);
+  int title = view.string_width(shell::text(IDS_COLUMN_FIRST + column)) + at_dpi(kHeaderRoom);
+  return std::max(at_dpi(column == 6 ? 90 : 45), title);
 }
 
 void insert_row(const shell::ListView& view, const Row& row, int position) {

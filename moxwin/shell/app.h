@@ -31,6 +31,9 @@ struct App {
   HANDLE folder_lock = nullptr;
   bool folder_in_use = false;  // another instance works here: this one saves nothing
 
+  int dpi = 96;  // the window's, which everything the window draws itself follows
+  OwnedIcon small_icon, big_icon;  // the window's icons at that DPI
+
   WINDOWPLACEMENT placement = {};
   bool placement_recorded = false;
   ColumnRecord columns;
@@ -38,7 +41,7 @@ struct App {
   bool layout_captured = false;
 
   results::ListColours colours = {};
-  HIMAGELIST header_images = nullptr;
+  HIMAGELIST header_images = nullptr;  // drawn for the DPI
   int header_base = 0;
 
   // Folder list.

@@ -84,6 +84,9 @@ class ListView : public Control {
   void add_extended_style(DWORD styles) const { send(LVM_SETEXTENDEDLISTVIEWSTYLE, styles, styles); }
   int insert_column(int index, const wchar_t* title, int format, int width) const;
   int column_width(int column) const { return static_cast<int>(send(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column))); }
+  void set_column_width(int column, int width) const {
+    send(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0));
+  }
   bool column_order(int count, int* order) const {
     return send(LVM_GETCOLUMNORDERARRAY, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(order)) != 0;
   }

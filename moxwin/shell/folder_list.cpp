@@ -11,6 +11,7 @@
 #include "moxwin/resource.h"
 #include "moxwin/shell/app.h"
 #include "moxwin/shell/controls.h"
+#include "moxwin/shell/dpi.h"
 #include "moxwin/shell/format.h"
 #include "moxwin/shell/list_encoding.h"
 #include "moxwin/shell/messages.h"
@@ -243,6 +244,12 @@ std::vector<std::wstring> browse_with_tree(HWND window) {
   return folders;
 }
 
+// The folder column's width for the list's client width: all of it but room
+// for a scroll bar (figures at 100 %, scaled for the DPI).
+int column_width_for(int client, int dpi) {
+  return client >= scaled(55, dpi) ? client - scaled(18, dpi) : scaled(35, dpi);
+}
+
 }  // namespace
 
 void load(HWND window, const wchar_t* command_line) {
@@ -251,7 +258,7 @@ void load(HWND window, const wchar_t* command_line) {
   if (!take_command_line(window, command_line, &content)) content = read_list_file(window);
   ListView folders = list(window);
   int client = folders.client_width();
-  folders.insert_column(0, text(IDS_FOLDER_COLUMN), LVCFMT_LEFT, client >= 55 ? client - 18 : 35);
+  folders.insert_column(0, text(IDS_FOLDER_COLUMN), LVCFMT_LEFT, column_width_for(client, g_app.dpi));
   folders.add_extended_style(LVS_EX_CHECKBOXES | LVS_EX_INFOTIP | LVS_EX_LABELTIP);
   for (const FolderRow& row : content.rows) append_row(window, row.text, row.checked);
   report_refused(window, content.refused_lines);

@@ -1,6 +1,7 @@
 #include "moxwin/shell/layout.h"
 
 #include "moxwin/resource.h"
+#include "moxwin/shell/dpi.h"
 
 namespace mox::shell {
 
@@ -17,6 +18,14 @@ void place(HWND window, int id, const ControlPlace& at, int width, int height) {
 }
 
 }  // namespace
+
+Layout scale_layout(const Layout& layout, int from_dpi, int to_dpi) {
+  auto scale = [&](int pixels) { return rescaled(pixels, from_dpi, to_dpi); };
+  auto place = [&](const ControlPlace& at) {
+    return ControlPlace{scale(at.x), scale(at.y), scale(at.right_margin), scale(at.height)};
+  };
+  return {place(layout.folders), place(layout.status), place(layout.results), scale(layout.results_allowance)};
+}
 
 Resize resize_for(const Layout& layout, int w, int h) {
   Resize r;

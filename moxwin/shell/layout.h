@@ -23,6 +23,9 @@ struct Resize {
   int results_width = 0, results_height = 0;
 };
 
+// The layout measured at one DPI in the pixels of another.
+Layout scale_layout(const Layout& layout, int from_dpi, int to_dpi);
+
 // What a client size of w by h does to the three controls.
 Resize resize_for(const Layout& layout, int w, int h);
 

@@ -18,14 +18,17 @@
 #include "moxwin/results/sort_commands.h"
 #include "moxwin/shell/app.h"
 #include "moxwin/shell/controls.h"
+#include "moxwin/shell/dpi.h"
 #include "moxwin/shell/filter_boxes.h"
 #include "moxwin/shell/folder_list.h"
+#include "moxwin/shell/header_images.h"
 #include "moxwin/shell/menus.h"
 #include "moxwin/shell/messages.h"
 #include "moxwin/shell/modal.h"
 #include "moxwin/shell/numbers.h"
 #include "moxwin/shell/process.h"
 #include "moxwin/shell/program_menus.h"
+#include "moxwin/shell/scale_change.h"
 
 namespace mox::shell {
 
@@ -157,7 +160,12 @@ void load_menus() {
 
 void initialise(HWND window) {
   g_app.window = window;
+  // Icons, header images, column widths and menus are made for the DPI the
+  // window starts at.
+  g_app.dpi = window_dpi(window);
+  load_window_icons(g_app.dpi);
   set_window_icons(window);
+  g_app.header_images = create_header_images(g_app.dpi, &g_app.header_base);
   if (!take_folder_lock()) {
     g_app.folder_in_use = true;
     wchar_t folder[kFolderPathCap] = L"";
@@ -173,7 +181,7 @@ void initialise(HWND window) {
   g_app.layout_captured = true;
   g_app.accelerators = LoadAcceleratorsW(g_app.instance, MAKEINTRESOURCEW(IDA_ACCELERATORS));
   load_menus();
-  build_program_menus(&g_app.program_menus);
+  build_program_menus(&g_app.program_menus, g_app.dpi);
   fill_program_submenu(window, &g_app.program_menus, g_app.popups[kPopupEdit], 0);
   fill_program_submenu(window, &g_app.program_menus, g_app.popups[kPopupResults], 1);
 }
@@ -200,6 +208,12 @@ INT_PTR CALLBACK main_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
     case WM_SIZE:
       if (g_app.layout_captured) apply_resize(window, g_app.layout, LOWORD(l), HIWORD(l));
       return TRUE;
+    case WM_DPICHANGED:
+      follow_dpi(window, HIWORD(w));
+      return FALSE;  // the dialog manager scales the window and its controls
+    case kRelayoutMessage:
+      relayout(window);
+      return TRUE;
     case WM_MEASUREITEM:
       return measure_program_item(window, reinterpret_cast<MEASUREITEMSTRUCT*>(l));
     case WM_DRAWITEM:
@@ -225,25 +239,19 @@ INT_PTR CALLBACK main_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
 }  // namespace
 
 void set_window_icons(HWND window) {
-  HICON icon = static_cast<HICON>(LoadImageW(g_app.instance, MAKEINTRESOURCEW(IDI_MOXWIN), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_app.small_icon.get()));
+  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_app.big_icon.get()));
 }
 
 void prepare_program(HINSTANCE instance, const wchar_t* settings_path) {
   g_app.instance = instance;
   load_texts(instance);
   use_settings_file(settings_path);
-  HBITMAP images = LoadBitmapW(instance, MAKEINTRESOURCEW(IDB_HEADER_IMAGES));
   g_app.colours = read_list_colours();
   prepare_number_format();
   g_app.quit_code = 0;
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  g_app.header_images = ImageList_Create(8, 8, ILC_COLOR24 | ILC_MASK, 3, 3);
-  g_app.header_base = ImageList_AddMasked(g_app.header_images, images, RGB(255, 0, 255));
-  DeleteObject(images);
 }
 
 HWND create_main_window(const wchar_t* command_line) {

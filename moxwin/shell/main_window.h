@@ -25,7 +25,8 @@ void finish_start_up(HWND window, int show);
 // wait loop between them. Returns the exit code.
 int message_loop(HWND window);
 
-// Icon 128 at the small-icon size as a dialog's small and big icon.
+// Icon 128 as a dialog's small and big icon, at the sizes for the window's DPI
+// (load_window_icons).
 void set_window_icons(HWND window);
 
 // What every way out saves: the placement and the result list's columns.

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "moxwin/resource.h"
+#include "moxwin/shell/dpi.h"
 #include "moxwin/shell/format.h"
 #include "moxwin/shell/settings.h"
 
@@ -12,29 +13,40 @@ namespace mox::shell {
 
 namespace {
 
-HFONT create_menu_font() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
-  return CreateFontIndirectW(&metrics.lfMenuFont);
-}
-
-HICON small_icon_of_file(const std::wstring& file, int index) {
+HICON icon_of_file(const std::wstring& file, int index, int size) {
   HICON icon = nullptr;
-  if (ExtractIconExW(file.c_str(), index, nullptr, &icon, 1) == 0) return nullptr;
-  return icon;
+  UINT found = PrivateExtractIconsW(file.c_str(), index, size, size, &icon, nullptr, 1, 0);
+  return found == 1 && icon ? icon : nullptr;
 }
 
-ProgramItem item_for(const ProgramEntry& entry, HFONT font, HICON icon) {
+void size_item(ProgramItem* item, int dpi) {
+  item->dpi = dpi;
+  item->icon_size = metric_for_dpi(SM_CXSMICON, dpi);
+  item->text_offset = item->icon_size + scaled(8, dpi);
+  item->extra_width = std::max(item->text_offset - metric_for_dpi(SM_CXMENUCHECK, dpi), 0);
+  item->min_height = std::max(item->icon_size + scaled(4, dpi), metric_for_dpi(SM_CYMENUCHECK, dpi));
+}
+
+ProgramItem item_for(const ProgramEntry& entry, HFONT font, HICON icon, int dpi) {
   ProgramItem item;
   item.font = font;
   item.name = entry.display;
   item.icon = icon;
-  int icon_width = GetSystemMetrics(SM_CXSMICON);
-  item.text_offset = icon_width + 8;
-  item.extra_width = std::max(icon_width + 8 - GetSystemMetrics(SM_CXMENUCHECK), 0);
-  item.min_height = std::max(GetSystemMetrics(SM_CYSMICON) + 4, GetSystemMetrics(SM_CYMENUCHECK));
+  size_item(&item, dpi);
   return item;
+}
+
+void load_font_and_icons(ProgramMenus* menus, int dpi) {
+  menus->font = OwnedFont(create_menu_font(dpi));
+  menus->icons.clear();
+  int size = metric_for_dpi(SM_CXSMICON, dpi);
+  for (const ProgramEntry& entry : menus->entries) menus->icons.emplace_back(program_icon(entry, size));
+}
+
+HMENU program_submenu(HMENU menu) {
+  HMENU submenu = nullptr;
+  for (int i = 0, n = GetMenuItemCount(menu); i < n && !submenu; ++i) submenu = GetSubMenu(menu, i);
+  return submenu;
 }
 
 bool is_program_item(UINT type, UINT id) {
@@ -43,39 +55,37 @@ bool is_program_item(UINT type, UINT id) {
 
 }  // namespace
 
-HICON program_icon(const ProgramEntry& entry) {
+HICON program_icon(const ProgramEntry& entry, int size) {
   std::wstring file = program_token(entry.icon_source);
-  if (HICON icon = small_icon_of_file(file, entry.icon_index)) return icon;
+  if (HICON icon = icon_of_file(file, entry.icon_index, size)) return icon;
   SHFILEINFOW info{};
   if (!file.empty() && file[0] == L'*') {
-    // A file type: its icon, as for a file of that type that need not exist.
-    SHGetFileInfoW(file.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
-                   SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+    // A file type: its icon, as for a file of that type that need not exist;
+    // above the small size the large one, drawn smaller.
+    UINT which = size > GetSystemMetrics(SM_CXSMICON) ? SHGFI_LARGEICON : SHGFI_SMALLICON;
+    SHGetFileInfoW(file.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_ICON | which | SHGFI_USEFILEATTRIBUTES);
     return info.hIcon;
   }
   wchar_t program[MAX_PATH] = L"";
   if (reinterpret_cast<INT_PTR>(FindExecutableW(file.c_str(), nullptr, program)) > 32)
-    return small_icon_of_file(program, 0);
+    return icon_of_file(program, 0, size);
   return nullptr;
 }
 
-void build_program_menus(ProgramMenus* menus) {
-  menus->font = OwnedFont(create_menu_font());
+void build_program_menus(ProgramMenus* menus, int dpi) {
   menus->entries = parse_program_list([](int number) {
     return std::wstring(settings_read(L"program", format_text(16, L"program%d", number).c_str()));
   });
-  menus->icons.clear();
-  for (const ProgramEntry& entry : menus->entries) menus->icons.emplace_back(program_icon(entry));
+  load_font_and_icons(menus, dpi);
   for (std::vector<ProgramItem>& items : menus->items) {
     items.clear();
     for (size_t i = 0; i < menus->entries.size(); ++i)
-      items.push_back(item_for(menus->entries[i], menus->font.get(), menus->icons[i].get()));
+      items.push_back(item_for(menus->entries[i], menus->font.get(), menus->icons[i].get(), dpi));
   }
 }
 
 void fill_program_submenu(HWND window, ProgramMenus* menus, HMENU menu, int which) {
-  HMENU submenu = nullptr;
-  for (int i = 0, n = GetMenuItemCount(menu); i < n && !submenu; ++i) submenu = GetSubMenu(menu, i);
+  HMENU submenu = program_submenu(menu);
   if (!submenu) return;
   if (menus->entries.empty()) {
     EnableMenuItem(submenu, 0, MF_BYPOSITION | MF_GRAYED);
@@ -95,6 +105,28 @@ void fill_program_submenu(HWND window, ProgramMenus* menus, HMENU menu, int whic
   DrawMenuBar(window);
 }
 
+void rescale_program_menus(ProgramMenus* programs, int dpi, const HMENU (&menus)[2]) {
+  if (programs->entries.empty()) return;
+  load_font_and_icons(programs, dpi);
+  for (int which = 0; which < 2; ++which) {
+    std::vector<ProgramItem>& items = programs->items[which];
+    for (size_t i = 0; i < items.size(); ++i) {
+      items[i].font = programs->font.get();
+      items[i].icon = programs->icons[i].get();
+      size_item(&items[i], dpi);
+    }
+    // Setting an item's type again makes the menu ask for its size anew.
+    HMENU submenu = program_submenu(menus[which]);
+    for (int i = 0, n = submenu ? GetMenuItemCount(submenu) : 0; i < n; ++i) {
+      MENUITEMINFOW info{};
+      info.cbSize = sizeof info;
+      info.fMask = MIIM_FTYPE;
+      info.fType = MFT_OWNERDRAW;
+      SetMenuItemInfoW(submenu, static_cast<UINT>(i), TRUE, &info);
+    }
+  }
+}
+
 bool measure_program_item(HWND window, MEASUREITEMSTRUCT* measure) {
   if (!is_program_item(measure->CtlType, measure->itemID) || !measure->itemData) return false;
   const ProgramItem& item = *reinterpret_cast<const ProgramItem*>(measure->itemData);
@@ -102,7 +134,7 @@ bool measure_program_item(HWND window, MEASUREITEMSTRUCT* measure) {
   Selection font(dc.get(), item.font);
   SIZE text{};
   GetTextExtentPoint32W(dc.get(), item.name.c_str(), static_cast<int>(item.name.size()), &text);
-  measure->itemWidth = static_cast<UINT>(item.extra_width + text.cx + 6);
+  measure->itemWidth = static_cast<UINT>(item.extra_width + text.cx + scaled(6, item.dpi));
   measure->itemHeight = static_cast<UINT>(std::max(static_cast<int>(text.cy), item.min_height));
   return true;
 }
@@ -117,11 +149,11 @@ bool draw_program_item(const DRAWITEMSTRUCT* draw) {
   {
     Selection font(dc, item.font);
     const RECT& r = draw->rcItem;
-    ExtTextOutW(dc, r.left + item.text_offset + 1, r.top + 2, ETO_OPAQUE, &r, item.name.c_str(),
-                static_cast<UINT>(item.name.size()), nullptr);
+    ExtTextOutW(dc, r.left + item.text_offset + scaled(1, item.dpi), r.top + scaled(2, item.dpi), ETO_OPAQUE, &r,
+                item.name.c_str(), static_cast<UINT>(item.name.size()), nullptr);
     if (item.icon)
-      DrawIconEx(dc, r.left + 4, r.top + 1, item.icon, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0,
-                 nullptr, DI_NORMAL);
+      DrawIconEx(dc, r.left + scaled(4, item.dpi), r.top + scaled(1, item.dpi), item.icon, item.icon_size,
+                 item.icon_size, 0, nullptr, DI_NORMAL);
   }
   SetTextColor(dc, text_colour);
   SetBkColor(dc, back_colour);
