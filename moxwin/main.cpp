@@ -3,8 +3,8 @@
 // delete the duplicates it found.
 #include <windows.h>
 
-#include "moxwin/shell/main_window.h"
+#include "moxwin/window/main_window.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-  return mox::shell::run_program(instance, show, GetCommandLineW());
+  return mox::window::run_program(instance, show, GetCommandLineW());
 }

@@ -21,7 +21,7 @@
 #include "moxwin/resource.h"
 #include "moxwin/results/content_compare.h"
 #include "moxwin/shell/modal.h"
-#include "moxwin/shell/window_harness.h"
+#include "moxwin/window/window_harness.h"
 
 namespace mox {
 namespace {

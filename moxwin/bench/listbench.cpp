@@ -29,7 +29,7 @@
 #include "moxwin/results/sorting.h"
 #include "moxwin/shell/app.h"
 #include "moxwin/shell/controls.h"
-#include "moxwin/shell/window_harness.h"
+#include "moxwin/window/window_harness.h"
 
 namespace mox {
 namespace {
@@ -164,8 +164,8 @@ struct Load {
 Load load(const std::wstring& list, int rows) {
   TimedFacts facts;
   double from = now_seconds();
-  results::load_file(g_app.model, list.c_str(), rows, facts);
-  return {facts.status_seconds, facts.identity_seconds, now_seconds() - from, g_app.model.count()};
+  results::load_file(results::g_results.model, list.c_str(), rows, facts);
+  return {facts.status_seconds, facts.identity_seconds, now_seconds() - from, results::g_results.model.count()};
 }
 
 // Private bytes are the commit charge (PagefileUsage): Wine leaves
@@ -206,7 +206,7 @@ double fill_seconds(const test::Front& front) {
 // stands): what the fill leaves to the moment the control shows a row.
 double texts_seconds() {
   double from = now_seconds();
-  for (const results::Row& row : g_app.model.rows)
+  for (const results::Row& row : results::g_results.model.rows)
     for (int column = 1; column < results::kColumnCount; ++column) results::column_text(row, column);
   return now_seconds() - from;
 }
@@ -238,10 +238,10 @@ double sort_command_seconds(const test::Front& front) {
 
 // The multi-key sort alone, over storage order; the sorted order.
 std::vector<int> sorted_by_keys(double* seconds) {
-  std::vector<int> order(static_cast<size_t>(g_app.model.count()));
+  std::vector<int> order(static_cast<size_t>(results::g_results.model.count()));
   std::iota(order.begin(), order.end(), 0);
   double from = now_seconds();
-  results::multi_key_sort(g_app.model, kSortKeys, kSortKeyCount, order.data(), order.data() + order.size());
+  results::multi_key_sort(results::g_results.model, kSortKeys, kSortKeyCount, order.data(), order.data() + order.size());
   *seconds = now_seconds() - from;
   return order;
 }
@@ -348,7 +348,7 @@ int wmain(int argc, wchar_t** argv) {
     f.whole.push_back(l.whole / rows);
     if (round == 0) loaded = memory_now();
   }
-  double own = model_bytes(g_app.model);
+  double own = model_bytes(results::g_results.model);
   for (int round = 0; round < rounds; ++round) {
     if (round > 0) f.clear.push_back(clear_seconds(front));
     f.fill.push_back(fill_seconds(front));
@@ -367,13 +367,13 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<int> expected = sorted_by_keys(&sort);
     f.sort.push_back(sort);
     f.sort_command.push_back(sort_command_seconds(front));
-    orders_agree = orders_agree && g_app.model.order == expected;
+    orders_agree = orders_agree && results::g_results.model.order == expected;
     f.sort_rest.push_back(f.sort_command.back() - sort);
 
     fill_seconds(front);
     results::commands::reset_sort_state(front.window);  // the click sorts ascending
     f.click.push_back(click_name_header_seconds(front));
-    name_order = name_order && in_name_order(g_app.model);
+    name_order = name_order && in_name_order(results::g_results.model);
   }
   Memory end = memory_now();
 

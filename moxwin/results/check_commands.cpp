@@ -1,4 +1,5 @@
 #include "moxwin/results/check_commands.h"
+#include "moxwin/results/state.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -48,7 +49,7 @@ auto on_items(HWND window, Operation operation) {
 // The Mark button's and the menu's operation; -1 for an empty list.
 CheckOutcome apply_check_state(HWND window, int operation) {
   CheckOutcome outcome = on_items(window, [operation](ListItems& items) {
-    return results::set_check_state(g_app.model, items, operation, keeps_one_file(operation));
+    return results::set_check_state(g_results.model, items, operation, keeps_one_file(operation));
   });
   if (outcome.next_mark >= 0) report_checks(window, outcome);
   return outcome;
@@ -65,14 +66,14 @@ void uncheck_all(HWND window) {
 
 void mark(HWND window) {
   bool had_selection = list::control(window).selected_count() > 0;
-  CheckOutcome outcome = apply_check_state(window, g_app.mark_state);
+  CheckOutcome outcome = apply_check_state(window, g_results.mark_state);
   if (outcome.next_mark < 0) return;
-  g_app.mark_state = outcome.next_mark;
+  g_results.mark_state = outcome.next_mark;
   shell::Control(window, IDC_MARK_LABEL).set_text(mark_label(outcome.next_mark, had_selection));
 }
 
 void reset_mark(HWND window) {
-  g_app.mark_state = kOperationAutoCheck;
+  g_results.mark_state = kOperationAutoCheck;
   shell::Control(window, IDC_MARK_LABEL).set_text(L"  A");
 }
 
@@ -109,14 +110,14 @@ void invert_selection(HWND window) {
 
 void select_same_folders(HWND window) {
   if (list::control(window).count() == 0) return;
-  on_items(window, [](ListItems& items) { return results::select_same_folders(g_app.model, items); });
+  on_items(window, [](ListItems& items) { return results::select_same_folders(g_results.model, items); });
   focus_if_selected(window);
 }
 
 void toggle_selected_groups(HWND window) {
   if (list::control(window).count() == 0) return;
   on_items(window, [](ListItems& items) {
-    results::toggle_selected_groups(g_app.model, items);
+    results::toggle_selected_groups(g_results.model, items);
     return 0;
   });
   focus_if_selected(window);
@@ -124,7 +125,7 @@ void toggle_selected_groups(HWND window) {
 
 void check_this_folder(HWND window) {
   CheckOutcome outcome =
-      on_items(window, [](ListItems& items) { return results::check_this_folder(g_app.model, items); });
+      on_items(window, [](ListItems& items) { return results::check_this_folder(g_results.model, items); });
   if (outcome.next_mark < 0) return;
   report_checks(window, outcome);
   list::control(window).focus();
@@ -132,7 +133,7 @@ void check_this_folder(HWND window) {
 
 void check_outside_folder(HWND window) {
   CheckOutcome outcome =
-      on_items(window, [](ListItems& items) { return results::check_outside_folder(g_app.model, items); });
+      on_items(window, [](ListItems& items) { return results::check_outside_folder(g_results.model, items); });
   if (outcome.next_mark < 0) return;
   report_checks(window, outcome);
   list::control(window).focus();
@@ -149,7 +150,7 @@ void confirm_groups(HWND window) {
     shell::report_file_error(window, name, errno);
     return;
   }
-  shell::write_utf16le(file, L"\uFEFF" + confirmation_text(g_app.model, items, shell::text(IDS_CONFIRM_LINE),
+  shell::write_utf16le(file, L"\uFEFF" + confirmation_text(g_results.model, items, shell::text(IDS_CONFIRM_LINE),
                                                    shell::text(IDS_COLUMN_FIRST + 2)));
   std::fclose(file);
   shell::g_programs.open_document(name);
@@ -157,7 +158,7 @@ void confirm_groups(HWND window) {
                                         shell::grouped(g_app.run.last_seconds).c_str(),
                                         shell::grouped(g_app.run.last_files).c_str(),
                                         shell::grouped(g_app.run.last_groups).c_str(),
-                                        shell::grouped(g_app.model.count()).c_str()));
+                                        shell::grouped(g_results.model.count()).c_str()));
 }
 
 }  // namespace mox::results::commands

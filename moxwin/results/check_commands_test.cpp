@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "moxwin/resource.h"
-#include "moxwin/shell/window_harness.h"
+#include "moxwin/window/window_harness.h"
 
 namespace mox::results {
 namespace {

@@ -1,4 +1,5 @@
 #include "moxwin/results/erase.h"
+#include "moxwin/results/state.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -115,7 +116,7 @@ std::vector<FileNow> look_after(const Model& model, const EraseRequest& request)
 // The checked rows, frozen.
 EraseRequest freeze_request(Model& model, const ListItems& items) {
   EraseRequest request;
-  request.kind = g_app.list_kind;
+  request.kind = g_results.list_kind;
   request.selected.assign(model.rows.size(), 0);
   for (size_t position = 0; position < items.size() && position < model.order.size(); ++position) {
     const ListItem& item = items[position];
@@ -223,13 +224,13 @@ void ask_for_files_without_bin(HWND window, const Model& model, EraseRequest& re
 
 FILE* open_log(HWND window) {
   const wchar_t* name = shell::text(IDS_DELETE_LOG);
-  FILE* log = _wfopen(name, g_app.log_opened_once ? L"ab" : L"wb");
+  FILE* log = _wfopen(name, g_results.log_opened_once ? L"ab" : L"wb");
   if (!log) {
     shell::report_file_error(window, name, errno);
     return nullptr;
   }
-  if (!g_app.log_opened_once) shell::write_utf16le(log, L"\uFEFF");
-  g_app.log_opened_once = true;
+  if (!g_results.log_opened_once) shell::write_utf16le(log, L"\uFEFF");
+  g_results.log_opened_once = true;
   return log;
 }
 
@@ -311,7 +312,7 @@ std::wstring not_deleted_text(const Model& model, const EraseRequest& request) {
 int erase(HWND window) {
   shell::ListView results_list = list::control(window);
   if (results_list.count() == 0) return -1;
-  Model& model = g_app.model;
+  Model& model = g_results.model;
   EraseRequest request = freeze_request(model, list::items(window));
   int requested = static_cast<int>(request.entries.size());
   if (requested == 0) {
@@ -334,7 +335,7 @@ int erase(HWND window) {
   // survivor, and for a list of identical files has the survivor's bytes.
   now = look_now(model, request);
   judge_request(model, request, now);
-  if (compares_contents(request.kind) && g_app.verify_contents) compare_contents(window, model, request, now);
+  if (compares_contents(request.kind) && g_results.verify_contents) compare_contents(window, model, request, now);
   bool recycle = shell::Button(window, IDC_RECYCLE).checked();
   if (recycle) ask_for_files_without_bin(window, model, request);
   shell::show_status(window, shell::text(IDS_DELETING));

@@ -1,4 +1,5 @@
 #include "moxwin/results/export.h"
+#include "moxwin/results/state.h"
 
 #include <commdlg.h>
 
@@ -44,7 +45,7 @@ int save_as(HWND window) {
   // current folder: every later run and list file depends on it.
   if (folder_length > 0 && folder_length < static_cast<DWORD>(shell::kFolderPathCap)) SetCurrentDirectoryW(folder);
   if (!chosen) return 0;
-  Model& model = g_app.model;
+  Model& model = g_results.model;
   std::string bytes;
   // The chosen type decides the format, whatever the name's extension.
   if (request.nFilterIndex == kDatType) {

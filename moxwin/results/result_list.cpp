@@ -1,4 +1,5 @@
 #include "moxwin/results/result_list.h"
+#include "moxwin/results/state.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -49,7 +50,7 @@ void fill(HWND window) {
   view.show(SW_HIDE);
   view.set_redraw(false);
   view.clear();
-  const Model& model = g_app.model;
+  const Model& model = g_results.model;
   for (int position = 0; position < model.count(); ++position) insert_row(view, model.rows[model.order[position]], position);
   view.set_redraw(true);
   view.show(SW_SHOWNA);
@@ -59,7 +60,7 @@ void fill(HWND window) {
 void column_text_asked(HWND window, LVITEMW& item) {
   if (!(item.mask & LVIF_TEXT) || item.iSubItem <= 0 || item.cchTextMax <= 0) return;
   size_t row = static_cast<size_t>(list::control(window).data(item.iItem));
-  std::wstring text = row < g_app.model.rows.size() ? column_text(g_app.model.rows[row], item.iSubItem) : L"";
+  std::wstring text = row < g_results.model.rows.size() ? column_text(g_results.model.rows[row], item.iSubItem) : L"";
   lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
 }
 
@@ -69,8 +70,8 @@ LRESULT custom_draw(NMLVCUSTOMDRAW* draw) {
       return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT: {
       int position = static_cast<int>(draw->nmcd.dwItemSpec);
-      if (position >= 0 && position < g_app.model.count())
-        draw->clrTextBk = background_colour(g_app.model, position, g_app.colours);
+      if (position >= 0 && position < g_results.model.count())
+        draw->clrTextBk = background_colour(g_results.model, position, g_results.colours);
       return CDRF_NEWFONT;
     }
   }
@@ -103,7 +104,7 @@ namespace list {
 
 shell::ListView control(HWND window) { return shell::ListView(window, IDC_RESULT_LIST); }
 
-void create_columns(HWND window, const shell::ColumnRecord& saved) {
+void create_columns(HWND window, const ColumnRecord& saved) {
   shell::ListView view = list::control(window);
   int client = view.client_width();
   for (int column = 0; column < kColumnCount; ++column) {
@@ -119,9 +120,9 @@ void create_columns(HWND window, const shell::ColumnRecord& saved) {
 }
 
 void fill_storage_order(HWND window) {
-  reset_order(g_app.model);
-  compute_parity(g_app.model);
-  g_app.model.colouring = Colouring::natural_ascending;
+  reset_order(g_results.model);
+  compute_parity(g_results.model);
+  g_results.model.colouring = Colouring::natural_ascending;
   fill(window);
 }
 
@@ -145,7 +146,7 @@ const Row* row_at(HWND window, int item) {
   shell::ListView view = list::control(window);
   if (item < 0 || item >= view.count()) return nullptr;
   LPARAM row = view.data(item);
-  return row >= 0 && row < g_app.model.count() ? &g_app.model.rows[static_cast<size_t>(row)] : nullptr;
+  return row >= 0 && row < g_results.model.count() ? &g_results.model.rows[static_cast<size_t>(row)] : nullptr;
 }
 
 std::vector<const Row*> selected_rows(HWND window) {
@@ -165,7 +166,7 @@ void write_items(HWND window, const ListItems& before, const ListItems& after) {
   }
 }
 
-void record_columns(HWND window, shell::ColumnRecord* columns) {
+void record_columns(HWND window, ColumnRecord* columns) {
   shell::ListView view = list::control(window);
   if (!view.handle()) return;
   for (int column = 0; column < kColumnCount; ++column) columns->width[column] = view.column_width(column);

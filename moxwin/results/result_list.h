@@ -11,7 +11,7 @@
 #include "moxwin/results/checking.h"
 #include "moxwin/results/model.h"
 #include "moxwin/shell/controls.h"
-#include "moxwin/shell/settings.h"
+#include "moxwin/results/columns.h"
 
 namespace mox::results {
 
@@ -27,7 +27,7 @@ shell::ListView control(HWND window);
 
 // Creates the ten columns with their saved widths and order, the extended
 // styles and the header images.
-void create_columns(HWND window, const shell::ColumnRecord& saved);
+void create_columns(HWND window, const ColumnRecord& saved);
 
 // Refills the control in storage order (display order reset, parity and
 // colouring mode natural ascending), hidden while it fills.
@@ -46,7 +46,7 @@ std::vector<const Row*> selected_rows(HWND window);
 void write_items(HWND window, const ListItems& before, const ListItems& after);
 
 // The widths of columns 0 to 9 and the column order.
-void record_columns(HWND window, shell::ColumnRecord* columns);
+void record_columns(HWND window, ColumnRecord* columns);
 
 // WM_NOTIFY from the result list; the value is the message's result.
 LRESULT notify(HWND window, NMHDR* header);

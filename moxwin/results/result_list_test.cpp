@@ -11,7 +11,7 @@
 #include "moxwin/results/file_identity.h"
 #include "moxwin/shell/app.h"
 #include "moxwin/shell/numbers.h"
-#include "moxwin/shell/window_harness.h"
+#include "moxwin/window/window_harness.h"
 
 namespace mox::results {
 namespace {

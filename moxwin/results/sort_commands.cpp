@@ -1,4 +1,5 @@
 #include "moxwin/results/sort_commands.h"
+#include "moxwin/results/state.h"
 
 #include <commctrl.h>
 
@@ -8,7 +9,7 @@
 #include "moxwin/results/sorting.h"
 #include "moxwin/shell/app.h"
 #include "moxwin/shell/controls.h"
-#include "moxwin/shell/main_window.h"
+#include "moxwin/shell/scale_change.h"
 #include "moxwin/shell/messages.h"
 #include "moxwin/shell/modal.h"
 #include "moxwin/shell/settings.h"
@@ -26,7 +27,7 @@ struct ColumnSort {
 
 int CALLBACK compare_items(LPARAM a, LPARAM b, LPARAM parameter) {
   const ColumnSort* sort = reinterpret_cast<const ColumnSort*>(parameter);
-  const std::vector<Row>& rows = g_app.model.rows;
+  const std::vector<Row>& rows = g_results.model.rows;
   return compare_rows(sort->column, rows[static_cast<size_t>(a)], rows[static_cast<size_t>(b)], sort->direction);
 }
 
@@ -36,14 +37,14 @@ int CALLBACK compare_ranks(LPARAM a, LPARAM b, LPARAM ranks) {
 }
 
 void clear_directions() {
-  for (int& direction : g_app.column_direction) direction = 0;
+  for (int& direction : g_results.column_direction) direction = 0;
 }
 
 // The display order as the control shows it now.
 void take_item_order(HWND window) {
   shell::ListView result_view = list::control(window);
-  for (int i = 0; i < result_view.count() && i < g_app.model.count(); ++i)
-    g_app.model.order[static_cast<size_t>(i)] = static_cast<int>(result_view.data(i));
+  for (int i = 0; i < result_view.count() && i < g_results.model.count(); ++i)
+    g_results.model.order[static_cast<size_t>(i)] = static_cast<int>(result_view.data(i));
 }
 
 INT_PTR CALLBACK sort_procedure(HWND dialog, UINT message, WPARAM w, LPARAM l) {
@@ -89,11 +90,11 @@ INT_PTR CALLBACK sort_procedure(HWND dialog, UINT message, WPARAM w, LPARAM l) {
 }
 
 void sort_display_order(HWND window, const SortKey* keys, int key_count) {
-  Model& model = g_app.model;
+  Model& model = g_results.model;
   model.colouring = colouring_for(keys[0].key, keys[0].direction);
   int* order = model.order.data();
   multi_key_sort(model, keys, key_count, order, order + model.count());
-  compute_position_colours(model, g_app.colours);
+  compute_position_colours(model, g_results.colours);
   // The items move to their new places with their check boxes and selection.
   std::vector<int> rank(model.rows.size());
   for (size_t p = 0; p < model.order.size(); ++p) rank[static_cast<size_t>(model.order[p])] = static_cast<int>(p);
@@ -101,7 +102,7 @@ void sort_display_order(HWND window, const SortKey* keys, int key_count) {
   result_view.sort(compare_ranks, reinterpret_cast<LPARAM>(rank.data()));
   InvalidateRect(result_view.handle(), nullptr, TRUE);
   wchar_t saved[2 * kKeyRows + 1];
-  format_sort_keys(g_app.sort, saved);
+  format_sort_keys(g_results.sort, saved);
   shell::settings_write(L"history0", L"sort0", saved);
 }
 
@@ -109,24 +110,24 @@ void sort_display_order(HWND window, const SortKey* keys, int key_count) {
 
 void column_click(HWND window, int column) {
   if (column < 0 || column >= kColumnCount) return;
-  int direction = g_app.column_direction[column] == kAscending ? kDescending : kAscending;
+  int direction = g_results.column_direction[column] == kAscending ? kDescending : kAscending;
   clear_directions();
-  g_app.column_direction[column] = direction;
+  g_results.column_direction[column] = direction;
   shell::ListView result_view = list::control(window);
   shell::Header header(result_view.header());
   for (int i = 0; i < header.count(); ++i)
     header.set_image(i, g_app.header_base + (i == column ? direction : 0));
-  g_app.model.colouring = colouring_for(column + 1, direction);
+  g_results.model.colouring = colouring_for(column + 1, direction);
   ColumnSort sort = {column, direction};
   result_view.sort(compare_items, reinterpret_cast<LPARAM>(&sort));
   take_item_order(window);
-  compute_position_colours(g_app.model, g_app.colours);
+  compute_position_colours(g_results.model, g_results.colours);
   InvalidateRect(result_view.handle(), nullptr, TRUE);
 }
 
 int sort_dialog(HWND window) {
   INT_PTR result = shell::g_modal.dialog_box(g_app.instance, IDD_DIALOGSORT, window, sort_procedure,
-                                             reinterpret_cast<LPARAM>(&g_app.sort));
+                                             reinterpret_cast<LPARAM>(&g_results.sort));
   if (result == -1) {
     shell::report_system_error(L"DialogBox(,IDD_DIALOGSORT,) error=%d ", static_cast<int>(GetLastError()));
     return -1;
@@ -134,10 +135,10 @@ int sort_dialog(HWND window) {
   if (result != 1) return 0;
   list::reset_header_images(window);
   SortKey keys[kKeyRows];
-  int key_count = chosen_keys(g_app.sort, keys);
-  take_check_snapshot(g_app.model, list::items(window));
+  int key_count = chosen_keys(g_results.sort, keys);
+  take_check_snapshot(g_results.model, list::items(window));
   // With nothing to sort, the list keeps its colours.
-  if (key_count > 0 && g_app.model.count() >= 2) sort_display_order(window, keys, key_count);
+  if (key_count > 0 && g_results.model.count() >= 2) sort_display_order(window, keys, key_count);
   clear_directions();
   list::reset_header_images(window);
   return 0;
@@ -145,7 +146,7 @@ int sort_dialog(HWND window) {
 
 void reset_sort_state(HWND window) {
   clear_directions();
-  g_app.model.colouring = Colouring::natural_ascending;
+  g_results.model.colouring = Colouring::natural_ascending;
   list::reset_header_images(window);
 }
 

@@ -9,7 +9,7 @@
 
 #include "moxwin/resource.h"
 #include "moxwin/shell/app.h"
-#include "moxwin/shell/window_harness.h"
+#include "moxwin/window/window_harness.h"
 
 namespace mox::results {
 namespace {

@@ -40,11 +40,6 @@ void sort_by_keys(const Model& model, const SortKey* keys, int key_count, int* b
 
 }  // namespace
 
-int locale_compare(const wchar_t* a, const wchar_t* b) {
-  int result = CompareStringW(LOCALE_USER_DEFAULT, 0, a, -1, b, -1);
-  return result == 0 ? -1 : result - CSTR_EQUAL;
-}
-
 int compare_rows(int number, const Row& a, const Row& b, int direction) {
   const Row& x = direction == kDescending ? b : a;
   const Row& y = direction == kDescending ? a : b;

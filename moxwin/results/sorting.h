@@ -2,6 +2,7 @@
 // multi-key sort of the display order, and the saved form of the sort keys.
 #pragma once
 #include "moxwin/results/model.h"
+#include "moxwin/shell/format.h"
 
 namespace mox::results {
 
@@ -12,9 +13,7 @@ constexpr int kKeyCount = 13;
 constexpr int kKeyRows = 6;
 enum : int { kAscending = 1, kDescending = 2 };
 
-// Locale comparison (user default locale, no flags): -1, 0 or 1; -1 when the
-// comparison fails.
-int locale_compare(const wchar_t* a, const wchar_t* b);
+using shell::locale_compare;
 
 // Negative, 0 or positive; direction 2 swaps the rows first.
 int compare_rows(int number, const Row& a, const Row& b, int direction);

@@ -5,9 +5,6 @@
 
 #include <cstdio>
 
-#include "moxwin/results/deletion.h"
-#include "moxwin/results/model.h"
-#include "moxwin/results/sorting.h"
 #include "moxwin/shell/folder_list.h"
 #include "moxwin/shell/layout.h"
 #include "moxwin/shell/program_menus.h"
@@ -36,11 +33,9 @@ struct App {
 
   WINDOWPLACEMENT placement = {};
   bool placement_recorded = false;
-  ColumnRecord columns;
   Layout layout;
   bool layout_captured = false;
 
-  results::ListColours colours = {};
   HIMAGELIST header_images = nullptr;  // drawn for the DPI
   int header_base = 0;
 
@@ -49,19 +44,7 @@ struct App {
   int folder_sort_direction = 0;  // 0 none, 1 ascending, 2 descending
   ListFileGuard list_guard = ListFileGuard::kNotLoaded;
 
-  // Result list.
-  results::Model model;
-  results::ListKind list_kind = results::ListKind::unknown;  // what the loaded list's groups mean
-  bool verify_contents = true;  // Erase compares a file with its survivor before deleting it
-  int mark_state = 0;
-  results::SortSettings sort;
-  int column_direction[12] = {};
-
   RunState run;
-
-  // Deletion log: created with U+FEFF the first time in a run of the program.
-  bool log_opened_once = false;
-  FILE* log = nullptr;
 };
 
 extern App g_app;

@@ -16,7 +16,6 @@
 #include "moxwin/shell/list_encoding.h"
 #include "moxwin/shell/messages.h"
 #include "moxwin/shell/modal.h"
-#include "moxwin/results/sorting.h"
 
 namespace mox::shell {
 
@@ -134,7 +133,7 @@ struct FolderSortEntry {
 int CALLBACK compare_folder_rows(LPARAM a, LPARAM b, LPARAM parameter) {
   const FolderSortEntry* sort = reinterpret_cast<const FolderSortEntry*>(parameter);
   if (sort->descending) std::swap(a, b);
-  return results::locale_compare(sort->texts->at(a).c_str(), sort->texts->at(b).c_str());
+  return locale_compare(sort->texts->at(a).c_str(), sort->texts->at(b).c_str());
 }
 
 void sort_by_header(HWND window) {

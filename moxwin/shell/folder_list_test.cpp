@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "moxwin/resource.h"
-#include "moxwin/shell/window_harness.h"
+#include "moxwin/window/window_harness.h"
 
 namespace mox::shell {
 namespace {

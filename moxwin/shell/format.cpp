@@ -91,4 +91,9 @@ std::wstring format_text(int cap, const wchar_t* format, ...) {
   return text;
 }
 
+int locale_compare(const wchar_t* a, const wchar_t* b) {
+  int result = CompareStringW(LOCALE_USER_DEFAULT, 0, a, -1, b, -1);
+  return result == 0 ? -1 : result - CSTR_EQUAL;
+}
+
 }  // namespace mox::shell

@@ -15,6 +15,10 @@ std::wstring c99_format(const wchar_t* format);
 std::wstring format_text(int cap, const wchar_t* format, ...);
 std::wstring format_text_v(int cap, const wchar_t* format, va_list args);
 
+// Locale comparison (user default locale, no flags): -1, 0 or 1; -1 when the
+// comparison fails.
+int locale_compare(const wchar_t* a, const wchar_t* b);
+
 // The program's list files are UTF-16LE.
 void append_utf16le(std::string& bytes, const std::wstring& text);
 bool write_utf16le(FILE* file, const std::wstring& text);

@@ -12,10 +12,14 @@
 #include "moxwin/shell/list_encoding.h"
 #include "moxwin/shell/programs.h"
 #include "moxwin/shell/run.h"
+#include "moxwin/results/columns.h"
 #include "moxwin/shell/settings.h"
 
 namespace mox::shell {
 namespace {
+
+using results::parse_column_order;
+
 
 std::wstring random_units(test::Random& r, size_t max_length) {
   static const wchar_t kSpecial[] = L"%0123456789ABCDEFabcdefxX -+\t";

@@ -1,6 +1,6 @@
 // Running a program line: Start writes the user's choices into the working
 // folder and starts the line as a child process; the wait loop keeps the
-// window alive until it ends; finishing shows the summary and loads the list.
+// window alive until it ends (the window's top then shows what it found).
 #pragma once
 #include <windows.h>
 
@@ -12,6 +12,7 @@ namespace mox::shell {
 
 constexpr int kProgramLineCap = 1032;  // a program line: 1,031 characters
 constexpr int kFolderPathCap = 1032;   // the working folder: 1,031 characters
+constexpr DWORD kCannotRun = 255;      // a child that could not be started or observed
 
 struct RunState {
   bool pending = false;  // read by the message loop
@@ -77,12 +78,8 @@ void ensure_count_file();
 // (told in the status line, the focus on the box).
 int start_run(HWND window);
 
-// Reports a run that ended with the exit code: the summary, the loaded list
-// (after a successful search), the enabled controls and the refilled list.
-void finish_run(HWND window, DWORD exit_code);
-
 // Runs while a run is pending: 2 when it removed a quit message (the program
-// ends; `message` holds it), 0 when the run has finished and been reported.
-int wait_loop(HWND window, MSG* message);
+// ends; `message` holds it), 0 when the run has ended (with `ended_with`).
+int wait_loop(MSG* message, DWORD* ended_with);
 
 }  // namespace mox::shell

@@ -13,7 +13,8 @@
 #include "moxwin/resource.h"
 #include "moxwin/shell/app.h"
 #include "moxwin/shell/messages.h"
-#include "moxwin/shell/window_harness.h"
+#include "moxwin/window/run_end.h"
+#include "moxwin/window/window_harness.h"
 
 namespace mox::shell {
 namespace {
@@ -133,7 +134,7 @@ TEST(Run, ExitCodesAndWhatTheyLeave) {
   // A viewer line that ends well shows nothing and loads nothing.
   g_app.run.program_line = L"view dlist.txt";
   SetDlgItemTextW(front.window, IDC_STATUS, L"view dlist.txt");
-  finish_run(front.window, 0);
+  window::finish_run(front.window, 0);
   EXPECT_EQ(front.status(), L"view dlist.txt");
   EXPECT_EQ(test::result_checks(front.window), "x.");
 }

@@ -5,7 +5,6 @@
 #include "moxwin/shell/controls.h"
 #include "moxwin/shell/dpi.h"
 #include "moxwin/shell/header_images.h"
-#include "moxwin/shell/main_window.h"
 
 namespace mox::shell {
 
@@ -31,6 +30,11 @@ void rescale_columns(const ListView& list, int from_dpi, int to_dpi) {
 void load_window_icons(int dpi) {
   g_app.small_icon = OwnedIcon(load_icon(SM_CXSMICON, SM_CYSMICON, dpi));
   g_app.big_icon = OwnedIcon(load_icon(SM_CXICON, SM_CYICON, dpi));
+}
+
+void set_window_icons(HWND window) {
+  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_app.small_icon.get()));
+  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_app.big_icon.get()));
 }
 
 void follow_dpi(HWND window, int dpi) {

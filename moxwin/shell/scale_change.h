@@ -13,6 +13,10 @@ constexpr UINT kRelayoutMessage = WM_APP + 24;
 // The window's icons at the DPI, into the program-wide state.
 void load_window_icons(int dpi);
 
+// Icon 128 as a dialog's small and big icon, at the sizes for the window's DPI
+// (load_window_icons).
+void set_window_icons(HWND window);
+
 // Everything the window draws or measures itself, for the new DPI.
 void follow_dpi(HWND window, int dpi);
 

@@ -16,7 +16,7 @@
 #include "moxwin/shell/dpi.h"
 #include "moxwin/shell/header_images.h"
 #include "moxwin/shell/settings.h"
-#include "moxwin/shell/window_harness.h"
+#include "moxwin/window/window_harness.h"
 
 namespace mox {
 namespace {

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 
-#include "moxwin/results/model.h"
 
 namespace mox::shell {
 
@@ -45,28 +44,8 @@ bool settings_write(const wchar_t* section, const wchar_t* key, const wchar_t* v
 
 bool settings_write_integer(const wchar_t* section, const wchar_t* key, long value);
 
-// The four list colours: the defaults, the tooltip background rule, then the
-// keys R1 to B4 of section Window.
-results::ListColours compute_list_colours(uint32_t tooltip_background, const wchar_t* const (&values)[12]);
-results::ListColours read_list_colours();
-
 // Window placement: all ten values or nothing.
 bool read_placement(WINDOWPLACEMENT* placement);
 void write_placement(const WINDOWPLACEMENT& placement);
-
-// The result list's column widths and order as kept between runs.
-struct ColumnRecord {
-  int width[results::kColumnCount] = {};  // 0: not saved, use the default
-  int order[results::kColumnCount] = {};
-  bool order_known = false;  // order holds a whole saved order
-};
-
-// Ten letters, "A" + the column index shown at each position; fewer than ten
-// leave the order unknown.
-bool parse_column_order(const wchar_t* text, int (&order)[results::kColumnCount]);
-void format_column_order(const int (&order)[results::kColumnCount], wchar_t (&text)[results::kColumnCount + 1]);
-
-ColumnRecord read_columns();
-void write_columns(const ColumnRecord& columns);
 
 }  // namespace mox::shell

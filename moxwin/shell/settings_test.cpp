@@ -1,5 +1,6 @@
 // moxwin.ini: escapes both ways, integers, colours, placement and columns,
 // and a file that is missing or read-only.
+#include "moxwin/results/columns.h"
 #include "moxwin/shell/settings.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,14 @@
 
 namespace mox::shell {
 namespace {
+
+using results::compute_list_colours;
+using results::parse_column_order;
+using results::format_column_order;
+using results::ColumnRecord;
+using results::read_columns;
+using results::write_columns;
+
 
 std::wstring encoded(const std::wstring& value, int cap = kStoredValueCap) {
   std::wstring out(static_cast<size_t>(cap), L'?');

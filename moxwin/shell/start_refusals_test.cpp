@@ -10,7 +10,7 @@
 #include "moxwin/shell/app.h"
 #include "moxwin/shell/messages.h"
 #include "moxwin/shell/run.h"
-#include "moxwin/shell/window_harness.h"
+#include "moxwin/window/window_harness.h"
 
 namespace mox::shell {
 namespace {

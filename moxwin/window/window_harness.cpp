@@ -1,4 +1,6 @@
-#include "moxwin/shell/window_harness.h"
+#include "moxwin/window/window_harness.h"
+#include "moxwin/window/run_end.h"
+#include "moxwin/results/state.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -8,7 +10,7 @@
 #include "moxwin/results/model.h"
 #include "moxwin/shell/app.h"
 #include "moxwin/shell/controls.h"
-#include "moxwin/shell/main_window.h"
+#include "moxwin/window/main_window.h"
 #include "moxwin/shell/modal.h"
 #include "moxwin/shell/numbers.h"
 #include "moxwin/shell/process.h"
@@ -167,9 +169,9 @@ Front::Front(const FrontOptions& options) : ini_path(dir / L"moxwin.ini") {
   shell::g_app = shell::App();
   shell::g_modal = kFakeModal;
   shell::g_programs = kFakePrograms;
-  shell::prepare_program(GetModuleHandleW(nullptr), ini_path.c_str());
-  window = shell::create_main_window(options.command_line.c_str());
-  if (window) shell::finish_start_up(window, SW_SHOWNORMAL);
+  window::prepare_program(GetModuleHandleW(nullptr), ini_path.c_str());
+  window = window::create_main_window(options.command_line.c_str());
+  if (window) window::finish_start_up(window, SW_SHOWNORMAL);
   pump();
 }
 
@@ -179,7 +181,7 @@ Front::~Front() {
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
   }
   shell::release_folder_lock();
-  if (shell::g_app.log) std::fclose(shell::g_app.log);
+  if (results::g_results.log) std::fclose(results::g_results.log);
   ImageList_Destroy(shell::g_app.header_images);
   for (HMENU menu : shell::g_app.menus) DestroyMenu(menu);
   shell::g_app = shell::App();
@@ -201,13 +203,9 @@ void Front::pump() const {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
-    if (shell::g_app.run.pending) {
-      int result = shell::wait_loop(window, &message);
-      shell::g_app.run.pending = false;
-      if (result == 2) {
-        PostQuitMessage(static_cast<int>(message.wParam));
-        return;
-      }
+    if (shell::g_app.run.pending && window::wait_for_run(window, &message) == 2) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
     }
   }
 }
@@ -219,7 +217,7 @@ void Front::finish_search(const std::wstring& dlist, long files, const char* kin
   if (kind) write_file(dir / L"LASTMODE.TXT", std::string(kind) + "\r\n");
   shell::g_app.run.program_line = L"MOX.BAT /v";
   shell::g_app.run.start_time = shell::current_time();
-  shell::finish_run(window, 0);
+  window::finish_run(window, 0);
   pump();
 }
 
@@ -315,7 +313,7 @@ int Front::close(int command_id) {
     }
     DispatchMessageW(&message);
   }
-  shell::save_at_exit();
+  window::save_at_exit();
   closed_ = true;
   return code;
 }

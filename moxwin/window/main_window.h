@@ -1,9 +1,11 @@
-// The main window: dialog 102, its start-up, the command table that routes
-// every button, menu item and accelerator, closing and the message loop.
+// The main window, the top of the front end: dialog 102, its start-up, the
+// command table that routes every button, menu item and accelerator to the
+// folder list and run control (shell/) or the result list (results/),
+// closing and the message loop.
 #pragma once
 #include <windows.h>
 
-namespace mox::shell {
+namespace mox::window {
 
 // The whole program: start-up, the message loop and exit; returns the exit
 // code.
@@ -25,11 +27,7 @@ void finish_start_up(HWND window, int show);
 // wait loop between them. Returns the exit code.
 int message_loop(HWND window);
 
-// Icon 128 as a dialog's small and big icon, at the sizes for the window's DPI
-// (load_window_icons).
-void set_window_icons(HWND window);
-
 // What every way out saves: the placement and the result list's columns.
 void save_at_exit();
 
-}  // namespace mox::shell
+}  // namespace mox::window

@@ -1,4 +1,4 @@
-#include "moxwin/shell/main_window.h"
+#include "moxwin/window/main_window.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -10,12 +10,14 @@
 
 #include "moxwin/resource.h"
 #include "moxwin/results/check_commands.h"
+#include "moxwin/results/columns.h"
 #include "moxwin/results/checking.h"
 #include "moxwin/results/erase.h"
 #include "moxwin/results/export.h"
 #include "moxwin/results/open_commands.h"
 #include "moxwin/results/result_list.h"
 #include "moxwin/results/sort_commands.h"
+#include "moxwin/results/state.h"
 #include "moxwin/shell/app.h"
 #include "moxwin/shell/controls.h"
 #include "moxwin/shell/dpi.h"
@@ -29,10 +31,15 @@
 #include "moxwin/shell/process.h"
 #include "moxwin/shell/program_menus.h"
 #include "moxwin/shell/scale_change.h"
+#include "moxwin/window/run_end.h"
 
-namespace mox::shell {
+namespace mox::window {
 
-App g_app;
+using namespace shell;
+using results::g_results;
+using results::read_columns;
+using results::read_list_colours;
+using results::write_columns;
 
 namespace {
 
@@ -65,7 +72,7 @@ void show_about(HWND window) {
 void record_on_close(HWND window) {
   g_app.placement.length = sizeof g_app.placement;
   if (GetWindowPlacement(window, &g_app.placement)) g_app.placement_recorded = true;
-  results::list::record_columns(window, &g_app.columns);
+  results::list::record_columns(window, &g_results.columns);
 }
 
 // Every way out (Close, Esc, the close box, Alt+F4) keeps the folder list's
@@ -238,16 +245,12 @@ INT_PTR CALLBACK main_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
 
 }  // namespace
 
-void set_window_icons(HWND window) {
-  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_app.small_icon.get()));
-  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_app.big_icon.get()));
-}
 
 void prepare_program(HINSTANCE instance, const wchar_t* settings_path) {
   g_app.instance = instance;
   load_texts(instance);
   use_settings_file(settings_path);
-  g_app.colours = read_list_colours();
+  g_results.colours = read_list_colours();
   prepare_number_format();
   g_app.quit_code = 0;
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
@@ -268,10 +271,10 @@ void finish_start_up(HWND window, int show) {
   if (settings_read(L"Options", L"W")[0] == L'1') Button(window, IDC_NO_CONFIRM).set_checked(true);
   if (settings_read(L"Options", L"B")[0] == L'1') Button(window, IDC_RECYCLE).set_checked(true);
   const wchar_t* verify = settings_read(L"Options", L"verify");
-  g_app.verify_contents = !verify[0] || parse_integer(verify) != 0;
+  g_results.verify_contents = !verify[0] || parse_integer(verify) != 0;
   const wchar_t* esc = settings_read(L"Options", L"ESC");
   if (esc[0]) g_app.esc_setting = parse_integer(esc);
-  results::parse_sort_keys(settings_read(L"history0", L"sort0"), g_app.sort);
+  results::parse_sort_keys(settings_read(L"history0", L"sort0"), g_results.sort);
   ensure_count_file();
   WINDOWPLACEMENT placement;
   if (read_placement(&placement)) {
@@ -299,11 +302,7 @@ int message_loop(HWND window) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
-    if (g_app.run.pending) {
-      int result = wait_loop(window, &message);
-      g_app.run.pending = false;
-      if (result == 2) break;
-    }
+    if (g_app.run.pending && wait_for_run(window, &message) == 2) break;
   }
   return static_cast<int>(message.wParam);
 }
@@ -312,12 +311,12 @@ void save_at_exit() {
   // A second instance never loaded the settings it would overwrite.
   if (!g_app.folder_in_use && g_app.placement_recorded) {
     write_placement(g_app.placement);
-    write_columns(g_app.columns);
+    write_columns(g_results.columns);
   }
   release_folder_lock();
-  if (g_app.log) {
-    std::fclose(g_app.log);
-    g_app.log = nullptr;
+  if (g_results.log) {
+    std::fclose(g_results.log);
+    g_results.log = nullptr;
   }
 }
 
@@ -338,4 +337,4 @@ int run_program(HINSTANCE instance, int show, const wchar_t* command_line) {
   return code;
 }
 
-}  // namespace mox::shell
+}  // namespace mox::window
