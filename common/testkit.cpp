@@ -437,7 +437,12 @@ bool make_unix_link(const std::string& target, const std::wstring& link) {
   std::string host = unix_path(link);
   if (host.empty()) return false;
   run_unix(L"/bin/ln -s \"" + from_utf8(target) + L"\" \"" + from_utf8(host) + L"\"");
-  return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+  // Wine gives a host program's process no handle to wait on: look for the link.
+  for (int i = 0; i < 500; ++i) {
+    if (GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    Sleep(20);
+  }
+  return false;
 }
 
 }  // namespace mox::test

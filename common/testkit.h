@@ -118,7 +118,8 @@ Captured run_reader(const std::string& input, const std::function<void(FILE* in,
 // (waited for up to 30 s).
 std::string unix_path(const std::wstring& path);
 void run_unix(const std::wstring& command);
-// A host symbolic link at `link` (a Windows path) to the host path `target`.
+// A host symbolic link at `link` (a Windows path) to the host path `target`;
+// false when it did not appear within ten seconds.
 bool make_unix_link(const std::string& target, const std::wstring& link);
 std::wstring from_utf8(const std::string& text);
 

@@ -296,7 +296,10 @@ TEST(Erase, ContentsAreComparedWithTheSurvivor) {
   EXPECT_FALSE(exists(front / L"j1"));
   EXPECT_TRUE(exists(front / L"k1"));
 
-  // verify=0: only the checks of the files' identities and times.
+}
+
+// verify=0 in [Options]: only the checks of the files' identities and times.
+TEST(Erase, VerifyOffLeavesTheChecksOfIdentityAndTime) {
   FrontOptions options;
   options.ini = "[Options]\r\nverify=0\r\n";
   Front unverified(options);

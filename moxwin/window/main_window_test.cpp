@@ -147,16 +147,18 @@ TEST(MainWindow, MenusAndTexts) {
       {shell::kPopupEdit, 2, 225, L"開く(&O)"},
       {shell::kPopupEdit, 3, static_cast<UINT>(-1), L"プログラムから開く(&G)"},
       {shell::kPopupEdit, 6, 206, L"パス名をコピー(&P)\tCtrl+C"},
-      {shell::kPopupEdit, 13, 336, L"このフォルダ以下をチェック(&J)\tF5"},
-      {shell::kPopupEdit, 22, 338, L"フォルダのプロパティ(&Q)"},
+      {shell::kPopupEdit, 9, 339, L"新しいファイルを残してチェック(&Y)"},
+      {shell::kPopupEdit, 16, 336, L"このフォルダ以下をチェック(&J)\tF5"},
+      {shell::kPopupEdit, 25, 338, L"フォルダのプロパティ(&Q)"},
       {shell::kPopupHelp, 0, 221, L"ヘルプ(&H)\tF1"},
       {shell::kPopupHelp, 1, 209, L"moxwinについて(&A)"},
       {shell::kPopupFolders, 1, 1009, L"削除(&D)"},
       {shell::kPopupResults, 3, 215, L"チェック(&1)"},
-      {shell::kPopupResults, 8, 334, L"選択の切り替え(&E)"},
-      {shell::kPopupResults, 14, 338, L"フォルダのプロパティ(&Q)"},
+      {shell::kPopupResults, 7, 341, L"表示順の先頭を残してチェック(&T)"},
+      {shell::kPopupResults, 11, 334, L"選択の切り替え(&E)"},
+      {shell::kPopupResults, 17, 338, L"フォルダのプロパティ(&Q)"},
   };
-  const int counts[shell::kPopupCount] = {23, 2, 2, 15};
+  const int counts[shell::kPopupCount] = {26, 2, 2, 18};
   for (int menu = 0; menu < shell::kPopupCount; ++menu)
     EXPECT_EQ(GetMenuItemCount(shell::g_app.popups[menu]), counts[menu]) << menu;
   for (const Item& item : items) {

@@ -167,6 +167,7 @@ Front::Front(const FrontOptions& options) : ini_path(dir / L"moxwin.ini") {
   if (options.list_txt) write_file(dir / L"LIST.TXT", *options.list_txt);
   if (options.prepare) options.prepare(dir);
   shell::g_app = shell::App();
+  results::g_results = results::ResultsState();
   shell::g_modal = kFakeModal;
   shell::g_programs = kFakePrograms;
   window::prepare_program(GetModuleHandleW(nullptr), ini_path.c_str());
@@ -185,6 +186,7 @@ Front::~Front() {
   ImageList_Destroy(shell::g_app.header_images);
   for (HMENU menu : shell::g_app.menus) DestroyMenu(menu);
   shell::g_app = shell::App();
+  results::g_results = results::ResultsState();
   shell::g_modal = shell::kSystemModal;
   shell::g_programs = shell::kSystemPrograms;
   g_answers = Answers();
