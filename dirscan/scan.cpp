@@ -162,11 +162,17 @@ wchar_t marker_for(const Walk& w, unsigned long system_attributes) {
   return packed && !w.network ? L'c' : L' ';
 }
 
-// Folds path[0..length) (with a '\' appended for a folder) and tests the patterns.
+// Folds path[0..length) (with a '\' appended for a folder) and tests the
+// patterns. The patterns are written for plain paths: a path the walk put in
+// its \\?\ form is folded in its plain spelling ("\\?\C:\x" as "C:\x",
+// "\\?\UNC\srv" as "\\srv").
 bool excluded(Walk& w, int length, bool folder) {
   const PatternTable& patterns = w.options->patterns;
   if (patterns.items.empty()) return false;
-  int n = fold_text(w.path, length, w.folded, kFoldRoom - 1);
+  int head = w.shift > 4 ? 2 : 0;  // the "\\" that "\\?\UNC\" stands for
+  int skip = w.shift + head;
+  if (head) fold_text(L"\\\\", head, w.folded, head);
+  int n = head + fold_text(w.path + skip, length - skip, w.folded + head, kFoldRoom - 1 - head);
   if (folder && (n == 0 || w.folded[n - 1] != L'\\')) w.folded[n++] = L'\\';
   return any_pattern_matches(patterns, w.folded, n);
 }

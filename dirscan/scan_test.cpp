@@ -452,10 +452,23 @@ TEST(Walk, NamesAPlainPathCannotCarryTakeTheExtendedForm) {
     EXPECT_EQ(g_lines, (Lines{line0(5, ' ', L"\\\\?\\C:\\t\\apache.\\f")}));
     EXPECT_EQ(g_searches, (Lines{L"\\\\?\\C:\\t\\apache.\\*.*"}));
   }
+  // Exclusion patterns are the user's plain paths: matched against the plain spelling.
+  ScanOptions x;
+  for (const wchar_t* line : {L"<c:\\t\\apache.\\f>", L"<\\\\srv\\s\\nul>"}) {
+    ExcludePattern pattern;
+    ASSERT_EQ(parse_pattern_line(line, &pattern), PatternLine::added);
+    add_pattern(x.patterns, pattern);
+  }
+  scan(x, L"C:\\t");
+  EXPECT_EQ(g_lines.size(), 5u);
+  EXPECT_EQ(std::count(g_lines.begin(), g_lines.end(), line0(5, ' ', L"\\\\?\\C:\\t\\apache.\\f")), 0);
+
   g_nodes = {{L"\\\\srv\\s", kDir}, {L"\\\\srv\\s\\nul", kFile | FILE_ATTRIBUTE_COMPRESSED, 7}};
   scan(o, L"\\\\srv\\s");
   EXPECT_EQ(g_lines, (Lines{line0(7, ' ', L"\\\\?\\UNC\\srv\\s\\nul")}));  // still no marker on a network path
   EXPECT_TRUE(g_messages.empty());
+  scan(x, L"\\\\srv\\s");
+  EXPECT_TRUE(g_lines.empty());
 }
 
 TEST(Walk, ErrorTexts) {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/paths.h"
 #include "common/testkit.h"
 
 namespace mox::view {
@@ -223,6 +224,12 @@ TEST(ListFile, LinesMarkAndLimits) {
   ASSERT_EQ(taken.size(), static_cast<size_t>(kMaxArguments));
   EXPECT_EQ(taken.back(), L"f" + std::to_wstring(kMaxArguments - 1));
   EXPECT_TRUE(read_list_file((dir / L"missing.txt").c_str()).empty());
+
+  // "aux.txt" read plainly is the serial line: only its \\?\ form is read.
+  std::wstring aux = extended_path(canonical_path(dir.path)) + L"\\aux.txt";
+  ASSERT_TRUE(test::write_file(aux, test::utf16le(L"a.txt\r\n")));
+  EXPECT_EQ(read_list_file(aux.c_str()), std::vector<std::wstring>{L"a.txt"});
+  EXPECT_TRUE(read_list_file((dir / L"aux.txt").c_str()).empty());
 }
 
 // The texts of string 402 in table order, as the program must load them.
