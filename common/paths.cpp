@@ -33,8 +33,39 @@ bool is_network_root(const std::wstring& p) {
   return names <= 2;
 }
 
-// Kept as the system gave it: "\", "/", drives and network roots.
-bool is_kept(const std::wstring& p) { return p == L"\\" || p == L"/" || is_drive(p) || is_network_root(p); }
+bool starts_with_unc(std::wstring_view rest) {
+  return rest.size() >= 4 && CompareStringOrdinal(rest.data(), 3, L"UNC", 3, TRUE) == CSTR_EQUAL && rest[3] == L'\\';
+}
+
+// The plain path an extended one stands for: "\\?\C:\x" for "C:\x",
+// "\\?\UNC\srv\s" for "\\srv\s"; any other path as it is.
+std::wstring plain_form(const std::wstring& p) {
+  if (!is_extended_path(p)) return p;
+  std::wstring_view rest = std::wstring_view(p).substr(4);
+  if (starts_with_unc(rest)) return L"\\" + std::wstring(rest.substr(4));
+  return std::wstring(rest);
+}
+
+// Kept as the system gave it: "\", "/", drives and network roots, also
+// behind a \\?\ prefix.
+bool is_kept(const std::wstring& p) {
+  if (is_extended_path(p)) {
+    std::wstring plain = plain_form(p);
+    return plain.size() >= 2 && (is_drive(plain) || (plain[0] == L'\\' && is_network_root(plain)));
+  }
+  return p == L"\\" || p == L"/" || is_drive(p) || is_network_root(p);
+}
+
+wchar_t ascii_upper(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+
+bool same_ascii(std::wstring_view a, const wchar_t* upper) {
+  size_t i = 0;
+  for (; i < a.size() && upper[i]; ++i)
+    if (ascii_upper(a[i]) != upper[i]) return false;
+  return i == a.size() && !upper[i];
+}
+
+bool is_port_digit(wchar_t c) { return (c >= L'0' && c <= L'9') || c == 0xB9 || c == 0xB2 || c == 0xB3; }
 
 bool system_full_path(const std::wstring& path, std::wstring* full) {
   std::wstring buf(path.size() + 261, L'\0');
@@ -67,6 +98,12 @@ bool system_stored_name(const std::wstring& path, std::wstring* name) {
 const PathLookup kSystemPathLookup = {system_full_path, system_stored_name};
 
 int root_length(const std::wstring& p) {
+  if (is_extended_path(p)) {
+    std::wstring_view rest = std::wstring_view(p).substr(4);
+    if (starts_with_unc(rest)) return 8;
+    bool drive = rest.size() >= 2 && is_letter(rest[0]) && rest[1] == L':';
+    return drive ? (rest.size() >= 3 && rest[2] == L'\\' ? 7 : 6) : 4;
+  }
   if (p.size() >= 2 && is_sep(p[0]) && is_sep(p[1])) return 2;
   if (p.size() >= 2 && is_letter(p[0]) && p[1] == L':') return p.size() >= 3 && is_sep(p[2]) ? 3 : 2;
   if (!p.empty() && is_sep(p[0])) return 1;
@@ -96,10 +133,59 @@ bool is_network_path(const std::wstring& p) {
   return p.size() >= 3 && p[0] == L'\\' && p[1] == L'\\' && p[2] != L'?' && p[2] != L'.';
 }
 
+bool is_device_name(std::wstring_view name) {
+  // The system compares the part before the first dot, trailing blanks cut.
+  size_t end = name.find(L'.');
+  if (end == std::wstring_view::npos) end = name.size();
+  while (end > 0 && name[end - 1] == L' ') --end;
+  std::wstring_view base = name.substr(0, end);
+  static const wchar_t* const kFixed[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+  for (const wchar_t* fixed : kFixed)
+    if (same_ascii(base, fixed)) return true;
+  return base.size() == 4 && is_port_digit(base[3]) &&
+         (same_ascii(base.substr(0, 3), L"COM") || same_ascii(base.substr(0, 3), L"LPT"));
+}
+
+bool plain_path_alters(std::wstring_view name) {
+  if (name.empty() || name == L"." || name == L"..") return false;
+  return name.back() == L'.' || name.back() == L' ' || is_device_name(name);
+}
+
+bool is_extended_path(std::wstring_view p) {
+  return p.size() >= 4 && p[0] == L'\\' && p[1] == L'\\' && p[2] == L'?' && p[3] == L'\\';
+}
+
+bool plain_path_reaches(std::wstring_view p) {
+  if (is_extended_path(p)) return true;
+  size_t start = static_cast<size_t>(root_length(std::wstring(p)));
+  while (start < p.size()) {
+    size_t end = p.find_first_of(L"\\/", start);
+    if (end == std::wstring_view::npos) end = p.size();
+    if (plain_path_alters(p.substr(start, end - start))) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+std::wstring extended_path(std::wstring_view p) {
+  std::wstring out;
+  bool drive = p.size() >= 3 && is_letter(p[0]) && p[1] == L':' && is_sep(p[2]);
+  if (drive)
+    out = std::wstring(L"\\\\?\\") + std::wstring(p);
+  else if (is_network_path(std::wstring(p)))
+    out = std::wstring(L"\\\\?\\UNC\\") + std::wstring(p.substr(2));
+  else
+    return std::wstring(p);
+  for (wchar_t& c : out)
+    if (c == L'/') c = L'\\';
+  return out;
+}
+
 std::wstring canonical_path(const std::wstring& path, const PathLookup& lookup) {
   if (path.empty()) return path;
+  // The system takes a \\?\ path as it stands: it is full already.
   std::wstring full;
-  if (!lookup.full_path(path, &full)) full = path;
+  if (is_extended_path(path) || !lookup.full_path(path, &full)) full = path;
   if (is_kept(full)) return full;
   // A trailing separator would make the lookup fail and double the separator
   // in every joined child path.

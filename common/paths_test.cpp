@@ -22,6 +22,8 @@ TEST(Paths, ParentJoinAndRoot) {
       {L"C:\\a\\b", L"C:\\a", 3, 5},   {L"C:\\a", L"C:\\", 3, 3},  {L"C:\\", L"C:\\", 3, 3},
       {L"C:a", L"C:", 2, 2},           {L"\\x", L"\\", 1, 1},      {L"\\\\server\\share\\dir", L"\\\\server\\share", 2, 15},
       {L"\\\\server", L"\\\\", 2, 2},  {L"C:/a/b", L"C:/a", 3, 3}, {L"rel", L"", 0, 0},
+      {L"\\\\?\\C:\\a\\b.", L"\\\\?\\C:\\a", 7, 9},  {L"\\\\?\\C:\\a", L"\\\\?\\C:\\", 7, 7},
+      {L"\\\\?\\UNC\\srv\\s\\x", L"\\\\?\\UNC\\srv\\s", 8, 14},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(parent_path(c.path), c.parent) << c.path;
@@ -62,6 +64,8 @@ TEST(CanonicalPath, ThroughLookupSeam) {
       {L"C:\\PROGRAM FILES", L"Program Files"},
       {L"C:\\PROGRAM FILES\\X", L"x"},
       {L"\\\\SRV\\SHARE\\DIR", L"Dir"},
+      {L"\\\\?\\C:\\PROGRA~1", L"Program Files"},
+      {L"\\\\?\\UNC\\SRV\\SHARE\\DIR", L"Dir"},
   };
   g_stored = &stored;
   const PathLookup lookup = {fake_full, fake_stored};
@@ -78,9 +82,45 @@ TEST(CanonicalPath, ThroughLookupSeam) {
       {L"\\\\srv\\share", L"\\\\srv\\share"},
       {L"\\\\srv\\share\\dir", L"\\\\srv\\share\\Dir"},
       {L"C:\\program files\\*", L"C:\\program files\\*"},   // wildcards never looked up
+      {L"\\\\?\\c:\\progra~1\\", L"\\\\?\\c:\\Program Files"},          // behind the prefix alike
+      {L"\\\\?\\C:\\", L"\\\\?\\C:\\"},
+      {L"\\\\?\\UNC\\srv\\share\\dir", L"\\\\?\\UNC\\srv\\share\\Dir"},
       {L"", L""},
   };
   for (const Case& c : cases) EXPECT_EQ(canonical_path(c.in, lookup), c.out) << c.in;
+}
+
+TEST(PlainPath, NamesItCannotCarry) {
+  struct Case {
+    const wchar_t* name;
+    bool device;
+    bool altered;
+  };
+  const Case cases[] = {
+      {L"aux", true, true},      {L"AUX.c", true, true},      {L"nul.tar.gz", true, true}, {L"con .txt", true, true},
+      {L"Com1", true, true},     {L"lpt9.log", true, true},   {L"COM\u00B9", true, true},  {L"lpt\u00B3.x", true, true},
+      {L"COM0", true, true},     {L"conin$", true, true},     {L"CONOUT$.txt", true, true}, {L"prn", true, true},
+      {L"auxx", false, false},   {L"com10", false, false},    {L"COM", false, false},       {L"xcon", false, false},
+      {L"con_", false, false},   {L"com\u00B4", false, false}, {L".aux", false, false},    {L"a.nul", false, false},
+      {L"a.", false, true},      {L"b ", false, true},        {L"...", false, true},        {L"apache.", false, true},
+      {L".", false, false},      {L"..", false, false},       {L"a.b", false, false},       {L" a", false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(is_device_name(c.name), c.device) << c.name;
+    EXPECT_EQ(plain_path_alters(c.name), c.altered) << c.name;
+  }
+  EXPECT_TRUE(plain_path_reaches(L"C:\\data\\apache\\a.c"));
+  EXPECT_TRUE(plain_path_reaches(L"C:\\"));
+  EXPECT_FALSE(plain_path_reaches(L"C:\\data\\apache.\\a.c"));  // a folder in the middle too
+  EXPECT_FALSE(plain_path_reaches(L"C:\\src\\aux.c"));
+  EXPECT_FALSE(plain_path_reaches(L"\\\\srv\\share\\b "));
+  EXPECT_FALSE(plain_path_reaches(L"C:/x/nul"));
+  EXPECT_TRUE(plain_path_reaches(L"\\\\?\\C:\\src\\aux.c"));
+  EXPECT_EQ(extended_path(L"C:\\a.\\b"), L"\\\\?\\C:\\a.\\b");
+  EXPECT_EQ(extended_path(L"c:/a/b "), L"\\\\?\\c:\\a\\b ");
+  EXPECT_EQ(extended_path(L"\\\\srv\\share\\aux"), L"\\\\?\\UNC\\srv\\share\\aux");
+  for (const wchar_t* unchanged : {L"\\\\?\\C:\\x.", L"\\\\.\\COM1", L"rel\\x.", L"\\x.", L"C:x."})
+    EXPECT_EQ(extended_path(unchanged), unchanged);
 }
 
 TEST(CanonicalPath, RealFolderTakesStoredCase) {

@@ -14,6 +14,8 @@
 #include <cwchar>
 #include <iterator>
 
+#include "common/paths.h"
+
 namespace mox::test {
 
 std::wstring program_dir() {
@@ -35,7 +37,10 @@ std::wstring make_temp_dir(const std::wstring& tag) {
   }
 }
 
-void remove_tree(const std::wstring& path) {
+// Through the \\?\ form, so that names a plain path would alter ("a.",
+// "aux") go too.
+void remove_tree(const std::wstring& plain) {
+  std::wstring path = extended_path(plain);
   WIN32_FIND_DATAW data;
   HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &data);
   if (h != INVALID_HANDLE_VALUE) {

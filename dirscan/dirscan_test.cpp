@@ -86,6 +86,34 @@ TEST(Dirscan, BothFormsByteExact) {
   EXPECT_EQ(r.out, size_line(1, root + L"\\d\\e\\f.txt") + size_line(1, root + L"\\d\\e\\f.txt"));
 }
 
+// Names a plain path would alter, made through the \\?\ form beside the
+// ordinary names they would turn into: each listed in that form, with its
+// own size; the ordinary ones stay plain.
+TEST(Dirscan, NamesAPlainPathCannotCarryAreListedInTheExtendedForm) {
+  TempDir dir(L"odd");
+  std::wstring root = canonical_path(dir.path);
+  std::wstring ext = extended_path(root);
+  ASSERT_TRUE(test::make_dir(root + L"\\apache"));
+  ASSERT_TRUE(test::make_dir(ext + L"\\apache."));
+  ASSERT_TRUE(test::make_dir(ext + L"\\nul"));
+  const std::pair<std::wstring, std::wstring> files[] = {
+      {root, L"a"},   {ext, L"a."},        {ext, L"b "},        {ext, L"aux.c"},   {ext, L"COM1"},
+      {root, L"apache\\f"}, {ext, L"apache.\\f"}, {ext, L"nul\\g.txt"},
+  };
+  Lines want;
+  for (size_t i = 0; i < std::size(files); ++i) {
+    std::wstring path = files[i].first + L"\\" + files[i].second;
+    ASSERT_TRUE(test::write_file(path, std::string(i + 1, 'x'))) << test::to_utf8(path);
+    want.push_back(size_line(i + 1, path));
+  }
+  test::RunResult r = run(L"dirscan", in_quotes(root));
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(test::sorted_lines(r.out), test::sorted(want));
+  r = run(L"dirscan", in_quotes(ext + L"\\apache."));
+  EXPECT_EQ(r.out, want[6]);
+}
+
 TEST(Dirscan, AttributeRulesFromConfig) {
   Tree t;
   ASSERT_TRUE(SetFileAttributesW(t.at(L"a.txt").c_str(), FILE_ATTRIBUTE_READONLY));

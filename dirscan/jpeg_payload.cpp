@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/chunked_read.h"
+#include "common/disk_file.h"
 
 namespace mox {
 
@@ -79,7 +80,8 @@ bool read_file_at(void* context, long long offset, unsigned char* buffer, unsign
 long long jpeg_payload_size(const wchar_t* path, const JpegOptions& options) {
   // Allocated once and kept: the mode reads every listed file.
   static unsigned char block[kJpegBlock];
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  DWORD error;
+  HANDLE file = open_disk_file(path, 0, &error);
   if (file == INVALID_HANDLE_VALUE) return 0;
   JpegReader reader{{file, read_file_at}, block};
   long long result = 0;

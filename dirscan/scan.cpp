@@ -139,12 +139,18 @@ struct Walk {
   uint32_t folded[kFoldRoom];
   wchar_t line[kLineRoom];
   // The folders from the root down to the current one whose index could be
-  // read, each with the length of its path (a prefix of the current one).
+  // read, each with the length of its plain path (a prefix of the current
+  // one once the shift is added).
   struct Ancestor {
     unsigned long long index;
     int length;
   } ancestors[kMaxDepth];
   int depth;
+  // Below an entry that a plain path cannot carry, the path is in its
+  // \\?\ form: extended is set and shift counts the characters the prefix added
+  // (0 when the root itself was given in that form).
+  bool extended;
+  int shift;
 };
 
 void report(Walk& w, const wchar_t* fmt, const wchar_t* first, const wchar_t* second = L"") {
@@ -156,11 +162,17 @@ wchar_t marker_for(const Walk& w, unsigned long system_attributes) {
   return packed && !w.network ? L'c' : L' ';
 }
 
-// Folds path[0..length) (with a '\' appended for a folder) and tests the patterns.
+// Folds path[0..length) (with a '\' appended for a folder) and tests the
+// patterns. The patterns are written for plain paths: a path the walk put in
+// its \\?\ form is folded in its plain spelling ("\\?\C:\x" as "C:\x",
+// "\\?\UNC\srv" as "\\srv").
 bool excluded(Walk& w, int length, bool folder) {
   const PatternTable& patterns = w.options->patterns;
   if (patterns.items.empty()) return false;
-  int n = fold_text(w.path, length, w.folded, kFoldRoom - 1);
+  int head = w.shift > 4 ? 2 : 0;  // the "\\" that "\\?\UNC\" stands for
+  int skip = w.shift + head;
+  if (head) fold_text(L"\\\\", head, w.folded, head);
+  int n = head + fold_text(w.path + skip, length - skip, w.folded + head, kFoldRoom - 1 - head);
   if (folder && (n == 0 || w.folded[n - 1] != L'\\')) w.folded[n++] = L'\\';
   return any_pattern_matches(patterns, w.folded, n);
 }
@@ -208,12 +220,8 @@ void scan_named_file(Walk& w, int length, unsigned long system_attributes) {
 
 void scan_path(Walk& w, int length);
 
-void visit_folder_entry(Walk& w, const DirEntry& entry, int folder_length, int joined_length) {
+void visit_folder_entry(Walk& w, const DirEntry& entry, int joined_length) {
   const ScanOptions& o = *w.options;
-  if (folder_length + static_cast<int>(std::wcslen(entry.name)) > kMaxJoined) {
-    report(w, L"%ls: too long name\r\n", w.path);
-    return;
-  }
   unsigned long a;
   if (!w.system->get_attributes(w.path, &a) || !(a & FILE_ATTRIBUTE_DIRECTORY)) {
     report(w, L"%ls: No such file or directory\r\n", w.path);
@@ -225,12 +233,8 @@ void visit_folder_entry(Walk& w, const DirEntry& entry, int folder_length, int j
   scan_path(w, joined_length);
 }
 
-void visit_file_entry(Walk& w, const DirEntry& entry, int folder_length, int joined_length) {
+void visit_file_entry(Walk& w, const DirEntry& entry, int joined_length) {
   const ScanOptions& o = *w.options;
-  if (folder_length + static_cast<int>(std::wcslen(entry.name)) > kMaxJoined) {
-    report(w, L"%ls: too long name\r\n", w.path);
-    return;
-  }
   unsigned long a;
   if (!w.system->get_attributes(w.path, &a)) {
     report(w, L"%ls: No such file or directory\r\n", w.path);
@@ -252,7 +256,7 @@ bool is_on_path(Walk& w, unsigned long long index) {
     if (w.ancestors[i].index != index) continue;
     FolderId here, there;
     if (!w.system->folder_identity(w.path, &here)) continue;
-    wchar_t* end = w.path + w.ancestors[i].length;
+    wchar_t* end = w.path + w.ancestors[i].length + w.shift;
     wchar_t kept = *end;
     *end = 0;
     bool known = w.system->folder_identity(w.path, &there);
@@ -260,6 +264,27 @@ bool is_on_path(Walk& w, unsigned long long index) {
     if (known && here.volume == there.volume && here.index == there.index) return true;
   }
   return false;
+}
+
+// Puts the current path (length characters) into its \\?\ form, so that this
+// entry and everything below it are reached and listed by their stored
+// names. Returns the plain path for unextend, or nothing when the path
+// cannot take the prefix (no drive or server: it stays plain).
+std::wstring extend(Walk& w, int length) {
+  std::wstring plain(w.path, static_cast<size_t>(length));
+  std::wstring extended = extended_path(plain);
+  if (extended.size() == plain.size()) return {};
+  std::wmemcpy(w.path, extended.c_str(), extended.size() + 1);
+  w.extended = true;
+  w.shift = static_cast<int>(extended.size() - plain.size());
+  return plain;
+}
+
+// Back to the plain folder path the walk goes on with.
+void unextend(Walk& w, const std::wstring& plain) {
+  std::wmemcpy(w.path, plain.c_str(), plain.size() + 1);
+  w.extended = false;
+  w.shift = 0;
 }
 
 void list_folder(Walk& w, int length) {
@@ -289,10 +314,21 @@ void list_folder(Walk& w, int length) {
     if (!folder && w.options->extensions && !extension_listed(*w.options->extensions, entry.name)) continue;
     int name_length = static_cast<int>(std::wcslen(entry.name));
     std::wmemcpy(w.path + prefix_length, entry.name, static_cast<size_t>(name_length) + 1);
-    if (folder)
-      visit_folder_entry(w, entry, length, prefix_length + name_length);
+    int joined_length = prefix_length + name_length;
+    int plain_folder_length = length - w.shift;
+    std::wstring plain;
+    if (!w.extended && plain_path_alters(entry.name)) {
+      plain = extend(w, joined_length);
+      joined_length += w.shift;
+    }
+    // The limit counts the path as a plain one, whatever its form.
+    if (plain_folder_length + name_length > kMaxJoined)
+      report(w, L"%ls: too long name\r\n", w.path);
+    else if (folder)
+      visit_folder_entry(w, entry, joined_length);
     else
-      visit_file_entry(w, entry, length, prefix_length + name_length);
+      visit_file_entry(w, entry, joined_length);
+    if (!plain.empty()) unextend(w, plain);
   } while (w.system->find_next(handle, &entry));
   w.system->find_close(handle);
   w.path[length] = 0;
@@ -311,7 +347,7 @@ void scan_folder(Walk& w, int length) {
     report(w, L"%ls: folder loop, skipped\r\n", w.path);
     return;
   }
-  w.ancestors[w.depth++] = {index, length};
+  w.ancestors[w.depth++] = {index, length - w.shift};
   list_folder(w, length);
   --w.depth;
 }
@@ -405,8 +441,14 @@ void scan_root(const ScanOptions& options, const ScanSystem& system, const std::
   w.system = &system;
   w.network = is_network_path(root);
   w.depth = 0;
+  w.extended = is_extended_path(root);
+  w.shift = 0;
   std::wmemcpy(w.path, root.c_str(), root.size() + 1);
-  scan_path(w, static_cast<int>(root.size()));
+  // A root whose stored spelling a plain path cannot carry (reached through
+  // a short name, say) is walked in its \\?\ form too.
+  int length = static_cast<int>(root.size());
+  if (!plain_path_reaches(root) && !extend(w, length).empty()) length += w.shift;
+  scan_path(w, length);
 }
 
 }  // namespace mox

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,27 @@ constexpr unsigned long kDir = FILE_ATTRIBUTE_DIRECTORY, kFile = FILE_ATTRIBUTE_
 std::vector<Node> g_nodes;
 std::vector<std::wstring> g_lines, g_messages, g_titles, g_searches, g_indexes, g_identities;
 
-const Node* find_node(const std::wstring& path) {
+// A plain path as the system reads it: every component loses its trailing
+// dots and blanks, and one that is a device name reaches no node. A path in
+// the \\?\ form is taken as it stands.
+std::wstring as_system_reads(const std::wstring& path) {
+  if (is_extended_path(path))
+    return path.compare(4, 4, L"UNC\\") == 0 ? L"\\\\" + path.substr(8) : path.substr(4);
+  size_t root = static_cast<size_t>(root_length(path));
+  std::wstring out = path.substr(0, root);
+  for (size_t start = root; start < path.size();) {
+    size_t end = std::min(path.find(L'\\', start), path.size());
+    std::wstring name = path.substr(start, end - start);
+    if (is_device_name(name)) return L"";
+    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+    out += name + (end < path.size() ? L"\\" : L"");
+    start = end + 1;
+  }
+  return out;
+}
+
+const Node* find_node(const std::wstring& asked) {
+  std::wstring path = as_system_reads(asked);
   for (const Node& n : g_nodes)
     if (n.path == path) return &n;
   // "\\srv\share\" names the node "\\srv\share", as the system takes it.
@@ -84,7 +105,7 @@ bool fake_find_first(const wchar_t* pattern, FindHandle* handle, DirEntry* entry
     }
     search->entries = {dot_entry(L"."), dot_entry(L"..")};
     for (const Node& n : g_nodes)
-      if (n.path != folder && parent_path(n.path) == folder) search->entries.push_back(entry_of(n));
+      if (&n != dir && parent_path(n.path) == dir->path) search->entries.push_back(entry_of(n));
   } else {
     const Node* n = find_node(p);
     if (!n || n->vanished || n->denied) {
@@ -397,6 +418,57 @@ TEST(Walk, AFolderOnThePathFromTheRootIsNotEnteredAgain) {
                               L"C:\\t\\c"}));
   EXPECT_EQ(g_identities, (Lines{L"C:\\t\\a\\up", L"C:\\t\\a", L"C:\\t\\a\\top", L"C:\\t", L"C:\\t\\a\\mnt", L"C:\\t\\a"}));
   EXPECT_EQ(g_searches, (Lines{L"C:\\t\\*.*", L"C:\\t\\a\\*.*", L"C:\\t\\a\\mnt\\*.*", L"C:\\t\\b\\*.*", L"C:\\t\\c\\*.*"}));
+}
+
+// "apache." read plainly is "apache", "a." is "a", "aux.c" is a device: the
+// walk goes through the \\?\ form from such an entry down, and lists it so.
+TEST(Walk, NamesAPlainPathCannotCarryTakeTheExtendedForm) {
+  g_nodes = {
+      {L"C:\\t", kDir},
+      {L"C:\\t\\a", kFile, 1},
+      {L"C:\\t\\a.", kFile, 2},
+      {L"C:\\t\\aux.c", kFile, 3},
+      {L"C:\\t\\apache", kDir},
+      {L"C:\\t\\apache\\f", kFile, 4},
+      {L"C:\\t\\apache.", kDir},
+      {L"C:\\t\\apache.\\f", kFile, 5},
+      {L"C:\\t\\apache.\\up", kDir, 0, 0, false, false, L"C:\\t"},  // a loop found below it
+      {L"C:\\t\\z ", kFile, 6},
+  };
+  ScanOptions o;
+  scan(o, L"C:\\t");
+  EXPECT_EQ(g_lines, (Lines{line0(1, ' ', L"C:\\t\\a"), line0(2, ' ', L"\\\\?\\C:\\t\\a."),
+                            line0(3, ' ', L"\\\\?\\C:\\t\\aux.c"), line0(4, ' ', L"C:\\t\\apache\\f"),
+                            line0(5, ' ', L"\\\\?\\C:\\t\\apache.\\f"), line0(6, ' ', L"\\\\?\\C:\\t\\z ")}));
+  EXPECT_EQ(g_searches, (Lines{L"C:\\t\\*.*", L"C:\\t\\apache\\*.*", L"\\\\?\\C:\\t\\apache.\\*.*"}));
+  EXPECT_EQ(g_messages, (Lines{L"\\\\?\\C:\\t\\apache.\\up: folder loop, skipped\r\n"}));
+  EXPECT_EQ(g_identities, (Lines{L"\\\\?\\C:\\t\\apache.\\up", L"\\\\?\\C:\\t"}));  // the root in that form too
+
+  // A root whose stored spelling a plain path cannot carry, and a root given
+  // in the \\?\ form, are walked in that form; a network path takes \\?\UNC\.
+  std::erase_if(g_nodes, [](const Node& n) { return n.path.ends_with(L"\\up"); });
+  for (const wchar_t* root : {L"C:\\t\\apache.", L"\\\\?\\C:\\t\\apache."}) {
+    scan(o, root);
+    EXPECT_EQ(g_lines, (Lines{line0(5, ' ', L"\\\\?\\C:\\t\\apache.\\f")}));
+    EXPECT_EQ(g_searches, (Lines{L"\\\\?\\C:\\t\\apache.\\*.*"}));
+  }
+  // Exclusion patterns are the user's plain paths: matched against the plain spelling.
+  ScanOptions x;
+  for (const wchar_t* line : {L"<c:\\t\\apache.\\f>", L"<\\\\srv\\s\\nul>"}) {
+    ExcludePattern pattern;
+    ASSERT_EQ(parse_pattern_line(line, &pattern), PatternLine::added);
+    add_pattern(x.patterns, pattern);
+  }
+  scan(x, L"C:\\t");
+  EXPECT_EQ(g_lines.size(), 5u);
+  EXPECT_EQ(std::count(g_lines.begin(), g_lines.end(), line0(5, ' ', L"\\\\?\\C:\\t\\apache.\\f")), 0);
+
+  g_nodes = {{L"\\\\srv\\s", kDir}, {L"\\\\srv\\s\\nul", kFile | FILE_ATTRIBUTE_COMPRESSED, 7}};
+  scan(o, L"\\\\srv\\s");
+  EXPECT_EQ(g_lines, (Lines{line0(7, ' ', L"\\\\?\\UNC\\srv\\s\\nul")}));  // still no marker on a network path
+  EXPECT_TRUE(g_messages.empty());
+  scan(x, L"\\\\srv\\s");
+  EXPECT_TRUE(g_lines.empty());
 }
 
 TEST(Walk, ErrorTexts) {

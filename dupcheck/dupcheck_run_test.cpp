@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/paths.h"
 #include "common/testkit.h"
 
 namespace mox {
@@ -324,6 +325,44 @@ TEST(DupcheckRun, ShrunkAndUnopenableFilesAreLeftOutWithMessages) {
          size_line(100000, dir / L"missing");
   r = test::run(L"dupcheck", L"", utf16le(list));
   EXPECT_EQ(parse_sets(r.out), (Sets{{dir / L"b", dir / L"a"}}));
+}
+
+// A plain path that the system would alter is never opened: "n." would read
+// "n", "COM1" the serial line for ever. The \\?\ form is read as the file it
+// names; a device reached through it is closed unread.
+TEST(DupcheckRun, OnlyTheDiskFileAPathNamesIsRead) {
+  test::start_watchdog(540000);
+  TempDir dir(L"dupcheck-odd");
+  std::wstring root = canonical_path(dir.path), ext = extended_path(root);
+  const std::pair<std::wstring, std::string> files[] = {
+      {root + L"\\n", "dotted n"},   {ext + L"\\n.", "dotted n"},   {ext + L"\\n ", "spaced n"},
+      {root + L"\\copy", "dotted n"}, {ext + L"\\COM1", "dotted n"}, {ext + L"\\aux.c", "spaced n"},
+  };
+  std::wstring list;
+  for (const auto& [path, bytes] : files) {
+    ASSERT_TRUE(test::write_file(path, bytes)) << to_utf8(path);
+    list += size_line(8, path);
+  }
+  for (const wchar_t* plain : {L"\\n.", L"\\COM1", L"\\aux.c", L"\\n "}) list += size_line(8, root + plain);
+  list += size_line(8, L"\\\\?\\NUL");
+  test::RunResult r = test::run(L"dupcheck", L"", utf16le(list));
+  EXPECT_EQ(r.exit_code, 0);
+  Sets sets = parse_sets(r.out);
+  for (auto& set : sets) std::sort(set.begin(), set.end());
+  std::sort(sets.begin(), sets.end());
+  EXPECT_EQ(sets, (Sets{{root + L"\\copy", root + L"\\n", ext + L"\\COM1", ext + L"\\n."},
+                        {ext + L"\\aux.c", ext + L"\\n "}}));
+  std::wstring err = from_utf16le(r.err);
+  for (const wchar_t* plain : {L"\\n.", L"\\COM1", L"\\aux.c", L"\\n "})
+    EXPECT_NE(err.find(root + plain + L" can't open (123)\r\n"), std::wstring::npos) << to_utf8(err);
+  EXPECT_NE(err.find(L" \\\\?\\NUL can't open (110)\r\n"), std::wstring::npos) << to_utf8(err);
+
+  // A pair alone takes the pair's path through the files, with its own message.
+  list = size_line(8, root + L"\\copy") + size_line(8, root + L"\\COM1");
+  r = test::run(L"dupcheck", L"", utf16le(list));
+  EXPECT_EQ(parse_sets(r.out), Sets{});
+  EXPECT_NE(from_utf16le(r.err).find(root + L"\\COM1: "), std::wstring::npos) << r.err;
+  EXPECT_NE(from_utf16le(r.err).find(L"(123) pos=-1"), std::wstring::npos) << r.err;
 }
 
 // Files that grew since the listing: their listed bytes are equal, what

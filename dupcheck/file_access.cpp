@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/chunked_read.h"
+#include "common/disk_file.h"
 
 namespace mox {
 
@@ -10,9 +11,7 @@ namespace {
 
 HANDLE open_file(const wchar_t* path, bool unbuffered, DWORD* error) {
   DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | (unbuffered ? FILE_FLAG_NO_BUFFERING : 0);
-  HANDLE h = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr);
-  if (h == INVALID_HANDLE_VALUE) *error = GetLastError();
-  return h;
+  return open_disk_file(path, flags, error);
 }
 
 // The identity asks the volume for its serial number, which costs far more

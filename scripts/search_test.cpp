@@ -57,10 +57,50 @@ struct Tree {
   std::vector<File> files;         // every file the search may list
   std::vector<File> jpegs;         // with their payload in place of the bytes
 
-  void add(const std::wstring& rel, const std::string& bytes) {
-    std::wstring path = root + L"\\" + rel;
+  void add(const std::wstring& rel, const std::string& bytes) { add_at(root + L"\\" + rel, bytes); }
+
+  // A name a plain path would alter: made, and expected in the list, in the
+  // \\?\ form.
+  void add_odd(const std::wstring& rel, const std::string& bytes) { add_at(extended_path(root) + L"\\" + rel, bytes); }
+
+  void add_at(const std::wstring& path, const std::string& bytes) {
     ASSERT_TRUE(test::write_file(path, bytes)) << test::to_utf8(path);
     files.push_back({path, bytes});
+  }
+
+  // Folders ending in a dot or a blank beside the plain one they would turn
+  // into; files "n." and "n " beside "n", all of one size and each of other
+  // contents; every reserved device name, bare and with an extension, each
+  // with an ordinary copy. A plain path would read one file for another, or
+  // wait on a serial line for ever.
+  void add_odd_names(const std::string& payload) {
+    std::wstring ext = extended_path(root);
+    for (const std::wstring& d : {root + L"\\apache", ext + L"\\apache.", ext + L"\\sp "})
+      ASSERT_TRUE(test::make_dir(d)) << test::to_utf8(d);
+    add(L"apache\\conf.txt", "apache: the plain one\r\n");
+    add_odd(L"apache.\\conf.txt", "apache: the dotted one\r\n");
+    add_odd(L"apache.\\pair.txt", "only inside apache.\r\n");
+    add(L"b\\pair-copy.txt", "only inside apache.\r\n");
+    add(L"b\\n", "plain n.\r\n");
+    add_odd(L"b\\n.", "dotted n\r\n");
+    add_odd(L"b\\n ", "spaced n\r\n");
+    add(L"a\\n-copy", "dotted n\r\n");
+    add_odd(L"sp \\deep.bin", pattern_bytes(100000, 1));
+    const std::wstring devices[] = {L"CON",  L"PRN",  L"AUX",  L"NUL",  L"CONIN$", L"CONOUT$", L"COM\u00B9", L"COM\u00B2",
+                                    L"COM\u00B3", L"LPT\u00B9", L"LPT\u00B2", L"LPT\u00B3"};
+    std::vector<std::wstring> names(std::begin(devices), std::end(devices));
+    for (wchar_t digit = L'1'; digit <= L'9'; ++digit) {
+      names.push_back(L"COM"s + digit);
+      names.push_back(L"LPT"s + digit);
+    }
+    for (const std::wstring& name : names) {
+      for (const std::wstring& file : {name, name + L".c"}) {
+        std::string bytes = "device " + test::to_utf8(file) + "\r\n";
+        add_odd(file == name ? file : L"b\\" + file, bytes);
+        add(L"a\\copy of " + file, bytes);
+      }
+    }
+    add_odd(L"b\\nul.jpg", jpeg("Exif\0\0a device's name"s, payload));
   }
 
   Tree() {
@@ -92,6 +132,7 @@ struct Tree {
     add(L"a\\photo.jpg", jpeg("Exif\0\0camera one"s, payload));
     add(L"b\\photo-edit.jpg", jpeg("Exif\0\0another camera, longer"s, payload));
     add(L"b\\photo-other.jpg", jpeg("Exif\0\0camera one"s, payload2));
+    add_odd_names(payload);
     EXPECT_TRUE(test::write_file(root + L"\\a\\copy.log", "hello world\r\n"));  // excluded
     EXPECT_TRUE(test::write_file(skipped + L"\\same.txt", "hello world\r\n"));  // unchecked root
   }
@@ -176,7 +217,11 @@ struct Search {
 class Searches : public ::testing::Test {
  protected:
   static Tree* tree;
-  static void SetUpTestSuite() { tree = new Tree; }
+  // A search that waits on a device would never end.
+  static void SetUpTestSuite() {
+    test::start_watchdog(480000);
+    tree = new Tree;
+  }
   static void TearDownTestSuite() { delete tree; }
 
   void expect(const Search& s, const Groups& want) {
@@ -200,8 +245,11 @@ TEST_F(Searches, SizeChainGroupsEqualSizes) {
 
 TEST_F(Searches, NameChainGroupsEqualNames) {
   Search s(*tree, L"MOXN.BAT", L"");
+  // The name field is padded with blanks, so "n " and "n" are one name there,
+  // as they are to a plain path.
   expect(s, groups_by(tree->files, [](const File& f) {
-    return upper(f.path.substr(f.path.find_last_of(L'\\') + 1));
+    std::wstring name = upper(f.path.substr(f.path.find_last_of(L'\\') + 1));
+    return name.substr(0, name.find_last_not_of(L' ') + 1);
   }));
 }
 

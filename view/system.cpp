@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "common/lines.h"
+#include "common/paths.h"
 #include "view/view.h"
 
 namespace mox::view {
@@ -71,6 +72,8 @@ Associations read_association_file(const wchar_t* path) {
 
 std::vector<std::wstring> read_list_file(const wchar_t* path) {
   std::vector<std::wstring> arguments;
+  // A plain "COM1" or "aux.txt" would be read from the device, for ever.
+  if (!plain_path_reaches(path)) return arguments;
   FILE* file = _wfopen(path, L"rb");
   if (!file) return arguments;
   static LineReader reader;

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "common/lines.h"
+#include "common/paths.h"
 
 namespace mox::view {
 
@@ -220,9 +221,12 @@ int open_files(const Associations& assoc, const std::vector<std::wstring>& argum
   static CommandBuffer built;
   for (const std::wstring& arg : arguments) {
     const wchar_t* file = arg.c_str();
-    switch (choose_action(assoc, file, built)) {
+    // A plain path that the system would alter names another file or a
+    // device: no program gets it, it is reported as a file not found.
+    bool reaches = plain_path_reaches(file);
+    switch (reaches ? choose_action(assoc, file, built) : ActionKind::shell) {
       case ActionKind::shell: {
-        intptr_t result = g_system.shell_open(file, directory);
+        intptr_t result = reaches ? g_system.shell_open(file, directory) : ERROR_FILE_NOT_FOUND;
         if (result > 32) break;
         int code = static_cast<int>(result);
         std::wstring text = fill_message(texts.shell_failed, file, error_text(texts, code), code);

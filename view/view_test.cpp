@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/paths.h"
 #include "common/testkit.h"
 
 namespace mox::view {
@@ -223,6 +224,12 @@ TEST(ListFile, LinesMarkAndLimits) {
   ASSERT_EQ(taken.size(), static_cast<size_t>(kMaxArguments));
   EXPECT_EQ(taken.back(), L"f" + std::to_wstring(kMaxArguments - 1));
   EXPECT_TRUE(read_list_file((dir / L"missing.txt").c_str()).empty());
+
+  // "aux.txt" read plainly is the serial line: only its \\?\ form is read.
+  std::wstring aux = extended_path(canonical_path(dir.path)) + L"\\aux.txt";
+  ASSERT_TRUE(test::write_file(aux, test::utf16le(L"a.txt\r\n")));
+  EXPECT_EQ(read_list_file(aux.c_str()), std::vector<std::wstring>{L"a.txt"});
+  EXPECT_TRUE(read_list_file((dir / L"aux.txt").c_str()).empty());
 }
 
 // The texts of string 402 in table order, as the program must load them.
@@ -362,6 +369,10 @@ TEST(Run, ActionsMessagesAndExitStatus) {
       {"an overlong command line is refused, OK goes on, its code is the exit status",
        {long_name, L"b.txt"}, {}, {}, {IDOK}, 206,
        {L"box:view " + long_name + L"\nコマンド行が長すぎます (206)" + caption, L"start:recorder.exe \"b.txt\""}},
+      {"a plain path the system would alter goes to no program and is not found; its \\\\?\\ form is opened",
+       {L"C:\\src\\aux.c", L"C:\\x\\a.", L"\\\\?\\C:\\src\\aux.c", L"\\\\?\\C:\\x\\a."}, {42}, {}, {IDOK, IDOK}, 2,
+       {L"box:view C:\\src\\aux.c\n2L (2)" + caption, L"box:view C:\\x\\a.\n2L (2)" + caption,
+        L"shell:\\\\?\\C:\\src\\aux.c in C:\\work", L"shell:\\\\?\\C:\\x\\a. in C:\\work"}},
       {"Cancel on an overlong command line",
        {long_name, L"b.txt"}, {}, {}, {IDCANCEL}, 206,
        {L"box:view " + long_name + L"\nコマンド行が長すぎます (206)" + caption}},

@@ -80,6 +80,7 @@ TEST(Markcheck, ListModeWritesTheTextAfterEachDMark) {
       {L"-f -1", "-C:\\x.txt\n/C:\\y.txt\n\n-\n", "C:\\x.txt\n\n"},
       {L"/f", a + "\n" + b + "\n" + c + "\n\nshort\n", "C:\\b\nC:\\c\n"},
       {L"-fd+ -3", "ab+tail\nab-no\nab\n", "tail\n"},
+      {L"-f -1", "-\\\\?\\C:\\a.\n-\\\\?\\UNC\\srv\\s\\aux.c\n", "\\\\?\\C:\\a.\n\\\\?\\UNC\\srv\\s\\aux.c\n"},
   };
   for (const Case& k : cases) {
     test::RunResult r = test::run(L"markcheck", k.args, k.in);

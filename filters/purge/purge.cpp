@@ -8,6 +8,7 @@
 #include "common/console.h"
 #include "common/frame.h"
 #include "common/byte_lines.h"
+#include "common/paths.h"
 
 namespace mox {
 
@@ -37,6 +38,9 @@ PathKind path_kind(unsigned long attributes) {
 
 PurgeResult purge_path(const wchar_t* path, bool force, const PurgeFs& fs) {
   PurgeResult result;
+  // A plain "a." would delete "a", a plain "aux.c" the device: such a path
+  // is listed, never deleted; its \\?\ form names the file itself.
+  if (!plain_path_reaches(path)) return result;
   switch (path_kind(fs.attributes(path))) {
     case PathKind::missing:
     case PathKind::other:

@@ -28,6 +28,8 @@ struct PurgeResult {
 };
 
 // Deletes path if it names a regular file; a read-only one only with force.
+// A plain path that the system would alter (plain_path_reaches) is never
+// deleted.
 PurgeResult purge_path(const wchar_t* path, bool force, const PurgeFs& fs);
 
 // The path a line names from column (1-based) on, or null for a line too

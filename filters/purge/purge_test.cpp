@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/frame.h"
+#include "common/paths.h"
 #include "common/testkit.h"
 
 namespace mox {
@@ -178,6 +179,25 @@ TEST_F(PurgeRun, DeletesRegularFilesAndListsTheRest) {
   EXPECT_EQ(r.out, crlf(bytes(sub + L"\n")));
   EXPECT_FALSE(exists(ro));
   EXPECT_TRUE(exists(inner));
+}
+
+// "a." and "b " read plainly are "a" and "b", "aux.c" the serial line: such a
+// plain path is listed and nothing is deleted; the \\?\ form deletes that file
+// and no other.
+TEST_F(PurgeRun, PlainPathsTheSystemWouldAlterDeleteNothing) {
+  std::wstring ext = extended_path(canonical_path(dir.path));
+  std::wstring a = file(L"a"), b = file(L"b"), plain_a_dot = dir / L"a.", plain_b_space = dir / L"b ";
+  std::wstring a_dot = ext + L"\\a.", b_space = ext + L"\\b ", aux = ext + L"\\aux.c";
+  for (const std::wstring& odd : {a_dot, b_space, aux}) ASSERT_TRUE(test::write_file(odd, "x"));
+  std::wstring plain_aux = dir / L"aux.c";
+  test::RunResult r = test::run(L"purge", L"k k k", bytes(plain_a_dot + L"\n" + plain_b_space + L"\n" + plain_aux + L"\n"));
+  EXPECT_EQ(r.out, crlf(bytes(plain_a_dot + L"\n" + plain_b_space + L"\n" + plain_aux + L"\n")));
+  for (const std::wstring& kept : {a, b, a_dot, b_space, aux}) EXPECT_TRUE(exists(kept)) << test::to_utf8(kept);
+  r = test::run(L"purge", L"k k k", bytes(a_dot + L"\n" + aux + L"\n"));
+  EXPECT_EQ(r.out, "");
+  EXPECT_FALSE(exists(a_dot));
+  EXPECT_FALSE(exists(aux));
+  for (const std::wstring& kept : {a, b, b_space}) EXPECT_TRUE(exists(kept)) << test::to_utf8(kept);
 }
 
 TEST_F(PurgeRun, EightBitNamesAreOneCharacterPerByte) {
