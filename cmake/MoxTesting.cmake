@@ -1,5 +1,9 @@
 # Tests run under Wine in a prefix owned by this build tree.
 enable_testing()
+# ctest's time limit for each test program, unless `ctest --timeout N` gives
+# another: as a default, not a TIMEOUT property, which --timeout would not
+# override.
+file(WRITE ${CMAKE_BINARY_DIR}/DartConfiguration.tcl "TimeOut: 600\n")
 
 set(MOX_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(MOX_WINERUN ${CMAKE_BINARY_DIR}/winerun)
@@ -47,9 +51,7 @@ function(mox_add_gtest name)
     add_test(NAME ${tname} COMMAND ${name} --gtest_brief=1
              WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
     set(env "LC_ALL=${MOX_LOCALE_${loc}}" "LANG=${MOX_LOCALE_${loc}}" "MOX_LOCALE=${loc}" ${T_ENVIRONMENT})
-    set_tests_properties(${tname} PROPERTIES
-      ENVIRONMENT "${env}"
-      TIMEOUT 600)
+    set_tests_properties(${tname} PROPERTIES ENVIRONMENT "${env}")
     if(T_DESKTOP)
       set_tests_properties(${tname} PROPERTIES RESOURCE_LOCK desktop)
     endif()
