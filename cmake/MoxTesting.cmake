@@ -7,12 +7,20 @@ file(WRITE ${CMAKE_BINARY_DIR}/DartConfiguration.tcl "TimeOut: 600\n")
 
 set(MOX_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(MOX_WINERUN ${CMAKE_BINARY_DIR}/winerun)
+# The Japanese runs have a prefix of their own: a program started under
+# another locale than the prefix's last makes Wine rewrite the user's
+# regional settings, and a test of the other locale reading them meanwhile
+# (a time's AM mark) gets the other locale's.
 file(CONFIGURE OUTPUT ${MOX_WINERUN} CONTENT
 "#!/bin/sh
-export MOX_WINEPREFIX='${MOX_WINEPREFIX}'
+if [ \"\${MOX_LOCALE:-}\" = japanese ]; then
+  export MOX_WINEPREFIX='${MOX_WINEPREFIX}-japanese'
+else
+  export MOX_WINEPREFIX='${MOX_WINEPREFIX}'
+fi
 export MOX_WINE_TOOLS='${CMAKE_BINARY_DIR}/winetools'
 exec '${CMAKE_SOURCE_DIR}/tools/winerun.sh' \"$@\"
-")
+" @ONLY)
 file(CHMOD ${MOX_WINERUN} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
      GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${MOX_WINERUN})
