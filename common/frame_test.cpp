@@ -166,15 +166,24 @@ TEST(CountFile, Utf16WithoutByteOrderMark) {
 }
 
 TEST(LogFile, AppendsInBothFamilies) {
-  test::TempDir dir(L"log");
-  std::wstring path = dir / L"log.txt";
-  test::write_file(path, "old\n");
-  frame_start(L"prog", Family::wide);
-  log_open(path.c_str());
-  ASSERT_NE(g_frame.log, nullptr);
-  fprintf(g_frame.log, "x");
-  log_close();
-  EXPECT_EQ(test::read_file(path), "old\nx");
+  // The wide family writes its bytes as they are; the byte family's log is
+  // text, its line ends written as CR LF.
+  struct Case {
+    Family family;
+    const char* appended;
+  };
+  const Case cases[] = {{Family::wide, "x\n"}, {Family::byte, "x\r\n"}};
+  for (const Case& c : cases) {
+    test::TempDir dir(L"log");
+    std::wstring path = dir / L"log.txt";
+    test::write_file(path, "old\n");
+    frame_start(L"prog", c.family);
+    log_open(path.c_str());
+    ASSERT_NE(g_frame.log, nullptr);
+    fprintf(g_frame.log, "x\n");
+    log_close();
+    EXPECT_EQ(test::read_file(path), std::string("old\n") + c.appended);
+  }
 }
 
 }  // namespace

@@ -11,9 +11,11 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <iterator>
 
+#include "common/frame.h"
 #include "common/paths.h"
 
 namespace mox::test {
@@ -121,6 +123,11 @@ std::string to_utf8(const std::wstring& text) {
   return out;
 }
 
+void report_retry(const std::wstring& exe, unsigned long error) {
+  std::fprintf(stderr, "testkit: starting %s failed (error %lu), trying again\n", to_utf8(exe).c_str(), error);
+  std::fflush(stderr);
+}
+
 RunResult run(const std::wstring& program, const std::wstring& args, const std::string& input,
               const std::wstring& cwd, bool stdout_writable) {
   RunResult result;
@@ -147,7 +154,10 @@ RunResult run(const std::wstring& program, const std::wstring& args, const std::
   bool started = false;
   DWORD start_error = 0;
   for (int attempt = 0; attempt < 3 && !started; ++attempt) {
-    if (attempt > 0) Sleep(200);
+    if (attempt > 0) {
+      report_retry(exe, start_error);
+      Sleep(200);
+    }
     started = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr,
                              cwd.empty() ? nullptr : cwd.c_str(), &si, &pi) != 0;
     if (!started) start_error = GetLastError();
@@ -331,6 +341,35 @@ void expect_only_refusals(unsigned long long seed, const std::string& err, int u
         << "seed " << seed << ": " << to_utf8(m);
 }
 
+std::vector<InputLine> untouched_lines(const std::string& valid, const std::string& input, int unit) {
+  std::multiset<std::string> left;
+  for (const std::string& piece : split_units(valid, unit))
+    if (is_lf(piece, piece.size() - static_cast<size_t>(unit), unit)) left.insert(piece);
+  std::vector<InputLine> lines;
+  int number = 0;
+  for (const std::string& piece : split_units(input, unit)) {
+    ++number;
+    auto same = left.find(piece);
+    if (same == left.end() || !is_lf(piece, piece.size() - static_cast<size_t>(unit), unit)) continue;
+    left.erase(same);
+    lines.push_back({number, cleaned_lines(piece, unit)[0]});
+  }
+  return lines;
+}
+
+void expect_through_or_refused(unsigned long long seed, const std::vector<InputLine>& lines,
+                               const std::function<bool(const InputLine&)>& through, const std::string& err,
+                               int unit) {
+  std::set<int> refused;
+  for (const std::wstring& m : cleaned_lines(err, unit)) {
+    size_t at = m.find(L": line ");
+    if (at != std::wstring::npos) refused.insert(static_cast<int>(std::wcstol(m.c_str() + at + 7, nullptr, 10)));
+  }
+  for (const InputLine& line : lines)
+    EXPECT_TRUE(through(line) || refused.count(line.number))
+        << "seed " << seed << ": line " << line.number << " lost: " << to_utf8(line.text.substr(0, 100));
+}
+
 namespace {
 
 // A path below C:\d, now and then with names no single code page holds.
@@ -396,17 +435,104 @@ Captured run_reader(const std::string& input, const std::function<void(FILE* in,
   return {read_file(out_path), read_file(err_path)};
 }
 
-void start_watchdog(unsigned long milliseconds) {
-  CreateThread(
-      nullptr, 0,
-      [](void* wait) -> DWORD {
-        Sleep(static_cast<DWORD>(reinterpret_cast<uintptr_t>(wait)));
-        std::fputs("watchdog: the test hung (a modal loop no one answered?)\n", stderr);
-        std::fflush(stderr);
-        ExitProcess(3);
-      },
-      reinterpret_cast<void*>(static_cast<uintptr_t>(milliseconds)), 0, nullptr);
+namespace {
+
+// One watchdog thread for the program; the deadline moves on at every
+// test's start and end.
+struct Watchdog {
+  std::atomic<unsigned long long> deadline{0};
+  std::atomic<unsigned long> span{0};
+  char test[256] = "";
+
+  void arm() { deadline = GetTickCount64() + span; }
+};
+Watchdog g_watchdog;
+
+class WatchdogListener : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo& info) override {
+    std::snprintf(g_watchdog.test, sizeof g_watchdog.test, "%s.%s", info.test_suite_name(), info.name());
+    g_watchdog.arm();
+  }
+  void OnTestEnd(const ::testing::TestInfo&) override {
+    std::snprintf(g_watchdog.test, sizeof g_watchdog.test, "(between tests)");
+    g_watchdog.arm();
+  }
+};
+
+DWORD WINAPI watch(void*) {
+  for (;;) {
+    unsigned long long now = GetTickCount64(), deadline = g_watchdog.deadline;
+    if (now >= deadline) break;
+    Sleep(static_cast<DWORD>(std::min<unsigned long long>(deadline - now, 1000)));
+  }
+  std::fprintf(stderr, "watchdog: %s ran longer than %lu s (a modal loop no one answered?)\n", g_watchdog.test,
+               g_watchdog.span.load() / 1000);
+  std::fflush(stderr);
+  ExitProcess(3);
 }
+
+}  // namespace
+
+void start_watchdog(unsigned long milliseconds) {
+  const bool first = g_watchdog.span.exchange(milliseconds) == 0;
+  g_watchdog.arm();
+  if (!first) return;
+  ::testing::UnitTest::GetInstance()->listeners().Append(new WatchdogListener);
+  CreateThread(nullptr, 0, watch, nullptr, 0, nullptr);
+}
+
+bool japanese_locale() {
+  const char* locale = std::getenv("MOX_LOCALE");
+  return locale && std::strcmp(locale, "japanese") == 0;
+}
+
+namespace {
+
+// What every test program sets up around its tests: the OEM code page its
+// locale promises, a scratch folder as the current folder (so that no test
+// reads a config.ini or writes a file where the programs live), and the
+// console tools' frame as a program start leaves it, before and after every
+// test, whatever order the tests run in.
+class Surroundings : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (std::getenv("MOX_LOCALE")) {
+      ASSERT_EQ(GetOEMCP(), japanese_locale() ? 932u : 437u)
+          << "the locale of this run (MOX_LOCALE) does not give its OEM code page; is ja_JP.UTF-8 installed?";
+    }
+    wchar_t folder[MAX_PATH * 4];
+    DWORD length = GetCurrentDirectoryW(MAX_PATH * 4, folder);
+    ASSERT_TRUE(length > 0 && length < MAX_PATH * 4);
+    previous_folder_.assign(folder, length);
+    scratch_ = make_temp_dir(L"cwd");
+    ASSERT_TRUE(SetCurrentDirectoryW(scratch_.c_str()));
+  }
+  void TearDown() override {
+    if (previous_folder_.empty()) return;
+    SetCurrentDirectoryW(previous_folder_.c_str());
+    remove_tree(scratch_);
+  }
+
+ private:
+  std::wstring previous_folder_, scratch_;
+};
+
+class FrameReset : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo&) override { reset(); }
+  void OnTestEnd(const ::testing::TestInfo&) override { reset(); }
+  static void reset() {
+    log_close();
+    g_frame = Frame{};
+  }
+};
+
+const bool kSurroundings = [] {
+  ::testing::AddGlobalTestEnvironment(new Surroundings);
+  ::testing::UnitTest::GetInstance()->listeners().Append(new FrameReset);
+  return true;
+}();
+
+}  // namespace
 
 std::string unix_path(const std::wstring& path) {
   using ToUnix = char*(CDECL*)(const wchar_t*);

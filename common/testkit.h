@@ -50,6 +50,11 @@ struct RunResult {
 // folder when empty). Standard output and error are files, never a console.
 // With stdout_writable false, standard output is a handle that refuses writes.
 // A program that cannot be started gives exit_code -1 and the reason in err.
+// A start that failed and was tried again is said on standard error.
+// Says on standard error that starting exe failed (the system's error) and
+// is tried again: a retry is never silent.
+void report_retry(const std::wstring& exe, unsigned long error);
+
 RunResult run(const std::wstring& program, const std::wstring& args, const std::string& input = "",
               const std::wstring& cwd = L"", bool stdout_writable = true);
 
@@ -97,6 +102,21 @@ int count_carried_lines(unsigned long long seed, const std::string& out, const s
 // Checks that every message is a refused line's ("...: line N ... skipped").
 void expect_only_refusals(unsigned long long seed, const std::string& err, int unit);
 
+// A line of a mutated list that the mutation left as it was: a whole line of
+// the input (line end included) that is a line of the valid list, cleaned as
+// cleaned_lines does; number counts the input's lines from 1.
+struct InputLine {
+  int number;
+  std::wstring text;
+};
+std::vector<InputLine> untouched_lines(const std::string& valid, const std::string& input, int unit);
+
+// Checks that every line came through (through says so) or was reported
+// refused by its number ("...: line N ..." in err).
+void expect_through_or_refused(unsigned long long seed, const std::vector<InputLine>& lines,
+                               const std::function<bool(const InputLine&)>& through, const std::string& err,
+                               int unit);
+
 // Valid UTF-16LE lists to start from: size-path lines sorted by size with
 // runs of equal sizes, and name-size-path lines sorted by name with runs of
 // equal names (groups separated by empty lines when separated is set).
@@ -123,8 +143,17 @@ void run_unix(const std::wstring& command);
 bool make_unix_link(const std::string& target, const std::wstring& link);
 std::wstring from_utf8(const std::string& text);
 
-// Ends the test program after the time, for a test that hangs (a modal box
-// no one answers, a child that never ends), so that a run never blocks CI.
+// Ends the test program when one test runs longer than the time, for a test
+// that hangs (a modal box no one answers, a child that never ends), so that
+// a run never blocks CI. The time counts from each test's start (and again
+// from its end, for what runs between tests); a program without tests is
+// bounded as a whole.
 void start_watchdog(unsigned long milliseconds);
+
+// Whether the run is the Japanese one (MOX_LOCALE=japanese). Every test
+// program checks before its tests that the OEM code page is the one its
+// locale promises (932 Japanese, 437 otherwise), so a machine without the
+// Japanese locale fails instead of testing code page 437 twice.
+bool japanese_locale();
 
 }  // namespace mox::test

@@ -469,7 +469,9 @@ TEST_F(Engines, JpegModeReadsTheTailThroughTheBounceBuffer) {
   EXPECT_EQ(run_group(t.engine, {L"p1", L"p2", L"p3"}, 4996).sets, (Sets{{L"p2", L"p1"}}));
 }
 
-TEST_F(Engines, CacheIsBypassedUnlessAskedOrSmall) {
+// (A group that fits in the file cache is read through it: see
+// ScheduleLimitsAndPlanning.)
+TEST_F(Engines, CacheIsBypassedUnlessAsked) {
   std::string a = pattern(40000, 13);
   add_file(L"A", a);
   add_file(L"B", a);

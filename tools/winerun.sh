@@ -2,7 +2,8 @@
 # Runs a Windows program under the Wine prefix that belongs to the build tree.
 # Creates the prefix on first use: quiet (no Mono/Gecko prompts) and headless
 # (null graphics driver), so window code runs without a display.
-# MOX_WINEPREFIX names the prefix (CMake sets it to <build>/wineprefix).
+# MOX_WINEPREFIX names the prefix (CMake sets it to <build>/wineprefix, or
+# <build>/wineprefix-japanese for the tests' Japanese runs).
 set -u
 prefix=${MOX_WINEPREFIX:?MOX_WINEPREFIX must name the Wine prefix of the build tree}
 export WINEPREFIX=$prefix

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "common/paths.h"
@@ -74,8 +72,7 @@ TEST(Associations, FileExtension) {
 
 // view.prg is OEM text: the same bytes mean different letters per locale.
 TEST(Associations, FileInOemCodePage) {
-  const char* locale = std::getenv("MOX_LOCALE");
-  bool japanese = locale && std::strcmp(locale, "japanese") == 0;
+  const bool japanese = test::japanese_locale();
   std::string name = japanese ? "\x83\x65\x83\x4C\x83\x58\x83\x67" : "\x82";
   std::wstring expected = japanese ? L"\u30c6\u30ad\u30b9\u30c8" : L"\u00e9";
   test::TempDir dir(L"viewprg");

@@ -43,14 +43,14 @@ std::set<std::wstring> named(const std::string& input, long column) {
 }
 
 TEST(PurgeRandom, DeletesAndListsOnlyWholeNamedPaths) {
-  g_frame.family = Family::byte;
+  frame_start(L"", Family::byte);
   for (unsigned long long seed : test::random_seeds(4900, 100)) {
     test::Random r(seed);
     PurgeOptions options;
     options.column = 1 + static_cast<long>(r.below(4));
     options.force = r.below(2) == 0;
-    std::string input = r.below(5) == 0 ? test::random_bytes(r, 3000)
-                                        : test::mutate_list(r, valid_paths(r, std::string(options.column - 1, '-')), 1);
+    const std::string valid = r.below(5) == 0 ? "" : valid_paths(r, std::string(options.column - 1, '-'));
+    const std::string input = valid.empty() ? test::random_bytes(r, 3000) : test::mutate_list(r, valid, 1);
     g_removed.clear();
     test::Captured c =
         test::run_reader(input, [&](FILE* in, FILE* out) { purge_run(in, out, options, kEverythingExists); });
@@ -60,6 +60,11 @@ TEST(PurgeRandom, DeletesAndListsOnlyWholeNamedPaths) {
     for (const std::wstring& line : test::cleaned_lines(c.out, 1))
       EXPECT_TRUE(paths.count(line)) << "seed " << seed << ": listed " << test::to_utf8(line.substr(0, 100));
     test::expect_only_refusals(seed, c.err, 1);
+    // Every path a line the changes left alone names was asked to go.
+    const std::set<std::wstring> removed(g_removed.begin(), g_removed.end());
+    test::expect_through_or_refused(
+        seed, test::untouched_lines(valid, input, 1),
+        [&](const test::InputLine& line) { return removed.count(line.text.substr(options.column - 1)) > 0; }, c.err, 1);
   }
 }
 
@@ -91,6 +96,11 @@ TEST(PurgeRandom, TheProgramDeletesNoFileItsListDoesNotNameWhole) {
         EXPECT_TRUE(paths.count(file)) << "seed " << seed << ": deleted " << test::to_utf8(file);
       }
     }
+    // And every file a line the changes left alone names is gone.
+    test::expect_through_or_refused(
+        seed, test::untouched_lines(valid, input, 1),
+        [](const test::InputLine& line) { return GetFileAttributesW(line.text.c_str()) == INVALID_FILE_ATTRIBUTES; },
+        run.err, 1);
   }
 }
 

@@ -16,7 +16,7 @@ using test::utf16le;
 
 std::wstring program_name() { return test::program_dir() + L"\\widen.exe"; }
 
-bool japanese() { return GetOEMCP() == 932; }
+bool japanese() { return test::japanese_locale(); }
 
 std::string repeat(const std::string& s, int times) {
   std::string r;

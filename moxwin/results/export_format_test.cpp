@@ -12,24 +12,24 @@
 
 #include "common/testkit.h"
 #include "moxwin/results/sorting.h"
-#include "moxwin/shell/numbers.h"
 
 namespace mox::results {
 namespace {
 
 using test::utf16le;
 
-// A local time as a file time (UTC).
-int64_t file_time_of(SYSTEMTIME local) {
-  SYSTEMTIME utc;
+// A UTC calendar time as a file time.
+int64_t file_time_of(SYSTEMTIME utc) {
   FILETIME file;
-  TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc);
   SystemTimeToFileTime(&utc, &file);
   return static_cast<int64_t>((static_cast<uint64_t>(file.dwHighDateTime) << 32) | file.dwLowDateTime);
 }
 
-const int64_t kTime = file_time_of({2024, 3, 5, 1, 8, 0, 1, 0});
+// 2024-02-29 23:00:01 UTC, in the tests' zone (UTC+9) the next morning: as
+// the .dat list writes it, and as the locale's date and time in the .csv.
+const int64_t kTime = file_time_of({2024, 2, 4, 29, 23, 0, 1, 0});
 constexpr char kDatTime[] = "2024/03/01 08:00:01";
+const std::wstring kCsvTime = test::japanese_locale() ? L"2024/3/1 8:00:01" : L"3/1/2024 8:00:01 AM";
 
 // Every file is found, archived, 13 bytes at kTime unless a size is given;
 // identities where one is given.
@@ -98,8 +98,7 @@ TEST(Export, CsvInTheListsOrderDatInStorageOrder) {
   for (int row : model.order) items.push_back({row, row == 0 || row == 4, row == 1 || row == 4});
   take_check_snapshot(model, items);
 
-  const std::wstring d = shell::date_text(kTime);
-  auto line = [&](const wchar_t* head, const std::wstring& tail) { return head + d + tail; };
+  auto line = [&](const wchar_t* head, const std::wstring& tail) { return head + kCsvTime + tail; };
   std::wstring csv =
       L"\uFEFF" +
       line(L"0,\"C:\\dup\\sub\\a.txt\",3,2,13,", L",\"C:\\dup\\sub\",\"a.txt\",txt,A,1,1,\"0000abcd\",\"00000001:000000f2\",0\r\n") +
@@ -149,7 +148,7 @@ TEST(Export, DatLinesBeyondTheBufferAreWrittenWhole) {
 TEST(Export, TabfeedReadsTheDatBackAndRefusesWhatTheCodePageLacks) {
   // e-acute is in code page 437 and not in 932 (best fit would write "e" and
   // name another file); a kanji the other way round.
-  const bool japanese = GetOEMCP() == 932;
+  const bool japanese = test::japanese_locale();
   const std::wstring carried = japanese ? L"C:\\dup\\\u91cd.txt" : L"C:\\dup\\caf\u00e9.txt";
   const std::wstring lacking = japanese ? L"C:\\dup\\caf\u00e9.txt" : L"C:\\dup\\\u91cd.txt";
   Facts facts;

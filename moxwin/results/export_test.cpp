@@ -100,8 +100,8 @@ bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 
 // Files with the same contents and a known time, in groups ("|" ends one).
 void load(Front& front, const std::vector<std::wstring>& names) {
-  SYSTEMTIME local = {2024, 3, 5, 1, 8, 0, 1, 0}, utc;
-  TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc);
+  // 2024-02-29 23:00:01 UTC: 2024/03/01 08:00:01 in the tests' zone (UTC+9).
+  SYSTEMTIME utc = {2024, 2, 4, 29, 23, 0, 1, 0};
   FILETIME time;
   SystemTimeToFileTime(&utc, &time);
   std::wstring dlist;

@@ -82,20 +82,6 @@ std::wstring name_through_z(const std::wstring& path) {
   return z;
 }
 
-// A scratch folder at a given place (not under the temporary folder).
-struct ScratchDir {
-  std::wstring path;
-  explicit ScratchDir(const std::wstring& where)
-      : path(where + L"\\mox-facts-" + std::to_wstring(GetCurrentProcessId())) {
-    if (!test::make_dir(path)) path.clear();
-  }
-  ~ScratchDir() {
-    if (!path.empty()) test::remove_tree(path);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-};
-
 TEST(FileFacts, FlagsOfAttributes) {
   struct Case {
     uint32_t attributes;
@@ -213,28 +199,28 @@ TEST(FileFacts, FolderHasNoIdentity) {
 // Under Wine one file system holds drive C: and drive Z: (the host's root),
 // each with its own serial, and other file systems lie below Z: with yet
 // other serials; a name through Z: of a file in C: gets C:'s serial. The
-// order asks each volume after one that could be mistaken for it.
+// order asks each volume after one that could be mistaken for it. Beyond the
+// scratch folder the test only reads: the test program (on Z:, outside C:)
+// and a file of the host's process file system.
 TEST(FileFacts, IdentityAcrossDrivesAndFileSystems) {
   TempDir dir(L"facts");
   ASSERT_TRUE(test::write_file(dir / L"a.txt", "on c"));
   std::wstring a_through_z = name_through_z(dir / L"a.txt");
   if (a_through_z.empty()) GTEST_SKIP() << "needs Wine's drive Z:";
-  ScratchDir beside_program(test::program_dir());
-  ScratchDir shared_memory(L"Z:\\dev\\shm");
-  ASSERT_FALSE(beside_program.path.empty());
-  ASSERT_TRUE(test::write_file(beside_program.path + L"\\z.txt", "on z"));
-  std::vector<std::wstring> paths = {dir / L"a.txt", beside_program.path + L"\\z.txt"};
-  if (!shared_memory.path.empty()) {
-    ASSERT_TRUE(test::write_file(shared_memory.path + L"\\m.txt", "in memory"));
-    paths.push_back(shared_memory.path + L"\\m.txt");
-  }
-  paths.push_back(a_through_z);
+  wchar_t program[MAX_PATH * 4];
+  DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH * 4);
+  ASSERT_TRUE(length > 0 && length < MAX_PATH * 4);
+  ASSERT_EQ(std::wstring(program, 3), L"Z:\\");
+  const std::wstring other_file_system = L"Z:\\proc\\version";
+  ASSERT_NE(GetFileAttributesW(other_file_system.c_str()), INVALID_FILE_ATTRIBUTES);
+  const std::vector<std::wstring> paths = {dir / L"a.txt", program, other_file_system, a_through_z};
 
   SystemFileFacts facts;
   for (const std::wstring& path : paths) {
     EXPECT_EQ(text(by_facts(facts, path)), text(by_handle(path))) << test::to_utf8(path);
   }
   EXPECT_EQ(text(by_facts(facts, a_through_z)), text(by_facts(facts, dir / L"a.txt")));
+  EXPECT_NE(text(by_facts(facts, program)).substr(0, 8), text(by_facts(facts, dir / L"a.txt")).substr(0, 8));
 }
 
 }  // namespace

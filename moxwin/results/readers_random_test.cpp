@@ -35,10 +35,26 @@ std::string valid_dlist(test::Random& r) {
   return test::utf16le(text + L"\r\n");
 }
 
+// The number of the line at which the loader stops: the first without a CR
+// before its LF, or one that starts with U+0000 (one past the last line when
+// there is none).
+int list_end(const std::string& input) {
+  const std::wstring text = test::from_utf16le(input);
+  int number = 1;
+  for (size_t at = 0; at < text.size(); ++number) {
+    size_t lf = text.find(L'\n', at);
+    const std::wstring line = text.substr(at, lf == std::wstring::npos ? std::wstring::npos : lf - at);
+    if (line.find(L'\r') == std::wstring::npos || line[0] == 0) return number;
+    at = lf == std::wstring::npos ? text.size() : lf + 1;
+  }
+  return number;
+}
+
 TEST(ResultsRandom, RowsHoldWholeListedPaths) {
   for (unsigned long long seed : test::random_seeds(5600, 100)) {
     test::Random r(seed);
-    std::string input = r.below(5) == 0 ? test::random_bytes(r, 3000) : test::mutate_list(r, valid_dlist(r), 2);
+    const std::string valid = r.below(5) == 0 ? "" : valid_dlist(r);
+    const std::string input = valid.empty() ? test::random_bytes(r, 3000) : test::mutate_list(r, valid, 2);
     std::set<std::wstring> paths;
     for (const std::wstring& line : test::cleaned_lines(input, 2))
       if (line.size() > static_cast<size_t>(kPathOffset)) paths.insert(line.substr(kPathOffset));
@@ -47,8 +63,21 @@ TEST(ResultsRandom, RowsHoldWholeListedPaths) {
     const int capacity = 1 + static_cast<int>(r.below(60));
     test::run_reader(input, [&](FILE* in, FILE*) { load_rows(model, in, capacity, facts); });
     EXPECT_LE(model.count(), capacity) << "seed " << seed;
-    for (const Row& row : model.rows)
+    std::set<std::wstring> loaded;
+    for (const Row& row : model.rows) {
       EXPECT_TRUE(paths.count(row.path)) << "seed " << seed << ": " << test::to_utf8(std::wstring(row.path).substr(0, 100));
+      loaded.insert(row.path);
+    }
+    // Until the rows are full or the list ends, every line the changes left
+    // alone is a row.
+    const int end = list_end(input);
+    test::expect_through_or_refused(
+        seed, test::untouched_lines(valid, input, 2),
+        [&](const test::InputLine& line) {
+          return line.text.empty() || line.number >= end || model.count() == capacity ||
+                 loaded.count(line.text.substr(kPathOffset));
+        },
+        "", 2);
     release(model);
   }
 }

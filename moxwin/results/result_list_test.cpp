@@ -29,11 +29,32 @@ std::wstring identity_text(const std::wstring& path, int link) {
   return text;
 }
 
+// The file time of a UTC calendar time.
+int64_t file_time_of(SYSTEMTIME utc) {
+  FILETIME file;
+  SystemTimeToFileTime(&utc, &file);
+  return static_cast<int64_t>((static_cast<uint64_t>(file.dwHighDateTime) << 32) | file.dwLowDateTime);
+}
+
+// 2024-02-29 15:30:05 UTC: already 1 March in the tests' zone (Asia/Tokyo).
+const int64_t kLeapDayUtc = file_time_of({2024, 2, 0, 29, 15, 30, 5, 0});
+
+bool set_write_time(const std::wstring& path, int64_t time) {
+  HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  FILETIME write = {static_cast<DWORD>(time), static_cast<DWORD>(static_cast<uint64_t>(time) >> 32)};
+  bool ok = SetFileTime(file, nullptr, nullptr, &write);
+  CloseHandle(file);
+  return ok;
+}
+
 TEST(ResultList, LoadedRowsShowTheFilesAsTheyAreNow) {
   Front front;
   test::make_dir(front / L"Sub");
   test::write_file(front / L"Sub\\copy.txt", std::string(1234567, 'a'));
   test::write_file(front / L"one.txt", std::string(1234567, 'a'));
+  ASSERT_TRUE(set_write_time(front / L"one.txt", kLeapDayUtc));
   test::write_file(front / L"noext", "bb");
   ASSERT_TRUE(CreateHardLinkW((front / L"link").c_str(), (front / L"noext").c_str(), nullptr));
   test::write_file(front / L"Sub\\a.tar.gz", "bb");
@@ -54,13 +75,8 @@ TEST(ResultList, LoadedRowsShowTheFilesAsTheyAreNow) {
   EXPECT_EQ(rows[0][7], L"txt");
   EXPECT_EQ(rows[2][7], L"");
   EXPECT_EQ(rows[4][7], L"gz");
-  // The time is the file's, not the line's.
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  GetFileAttributesExW((front / L"one.txt").c_str(), GetFileExInfoStandard, &data);
-  int64_t written = static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                                         data.ftLastWriteTime.dwLowDateTime);
-  EXPECT_EQ(rows[1][4], date_text(written));
-  EXPECT_EQ(rows[1][4].find(L"1999"), std::wstring::npos);
+  // The time is the file's, not the line's, in local time (UTC+9 here).
+  EXPECT_EQ(rows[1][4], L"3/1/2024 12:30:05 AM");
   // Hard links are one file: Link 2 and the same identity; a copy is Link 1.
   EXPECT_EQ(rows[2][9], identity_text(front / L"noext", 2));
   EXPECT_EQ(rows[3][9], identity_text(front / L"noext", 2));
@@ -156,15 +172,20 @@ TEST(ResultList, ColumnsTakeTheirSavedWidthsAndOrder) {
 }
 
 TEST(ResultList, DateTexts) {
+  // The locale's short date and its time (en-US in this run), in the
+  // tests' zone, UTC+9 without daylight saving.
+  struct Case {
+    SYSTEMTIME utc;
+    const wchar_t* text;
+  };
+  const Case cases[] = {
+      {{2024, 2, 0, 29, 15, 30, 5, 0}, L"3/1/2024 12:30:05 AM"},
+      {{2024, 2, 0, 29, 3, 0, 0, 0}, L"2/29/2024 12:00:00 PM"},
+      {{1999, 12, 0, 31, 14, 59, 59, 0}, L"12/31/1999 11:59:59 PM"},
+      {{1601, 1, 0, 1, 0, 0, 0, 0}, L"1/1/1601 9:00:00 AM"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(date_text(file_time_of(c.utc)), c.text);
   EXPECT_EQ(date_text(shell::kUnknown), L"");
-  SYSTEMTIME noon = {2024, 2, 0, 29, 12, 0, 0, 0};
-  FILETIME local_file, utc;
-  SystemTimeToFileTime(&noon, &local_file);
-  LocalFileTimeToFileTime(&local_file, &utc);
-  int64_t time = static_cast<int64_t>((static_cast<uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime);
-  std::wstring text = date_text(time);
-  EXPECT_NE(text.find(L"2024"), std::wstring::npos) << test::to_utf8(text);
-  EXPECT_NE(text.find(L"29"), std::wstring::npos) << test::to_utf8(text);
   // A time no calendar can hold is never shown as a date.
   EXPECT_EQ(date_text(-2), L"date time format error");
 }

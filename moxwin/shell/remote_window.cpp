@@ -84,12 +84,18 @@ RemoteProgram::RemoteProgram(const std::wstring& exe, const std::wstring& argume
   PROCESS_INFORMATION info{};
   // Under a loaded Wine a start now and then fails for no reason of the
   // program's; suspended until it is in the job, so it cannot escape it.
+  DWORD error = 0;
   for (int attempt = 0; attempt < 3 && !process_; ++attempt) {
-    if (attempt > 0) Sleep(200);
+    if (attempt > 0) {
+      report_retry(exe, error);
+      Sleep(200);
+    }
     if (CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                        working_folder.c_str(), &start_info, &info)) {
       process_ = info.hProcess;
       process_id_ = info.dwProcessId;
+    } else {
+      error = GetLastError();
     }
   }
   if (!process_) return;

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 #include "moxwin/resource.h"
 #include "moxwin/shell/app.h"
@@ -23,10 +22,16 @@ using test::Front;
 using test::FrontOptions;
 using test::g_asked;
 
-// The test program doubles as a child that takes its time.
-TEST(RunChild, SleepsWhenAsked) {
-  if (const char* wait = std::getenv("MOX_CHILD_SLEEP_MS")) Sleep(static_cast<DWORD>(std::atoi(wait)));
-}
+// The test program doubles as a child that runs no tests: started with
+// MOX_CHILD_EVENT naming an event, it waits until the test sets it (a minute
+// at most) and ends.
+const bool kChild = [] {
+  wchar_t name[64];
+  DWORD length = GetEnvironmentVariableW(L"MOX_CHILD_EVENT", name, 64);
+  if (length == 0 || length >= 64) return false;
+  if (HANDLE released = OpenEventW(SYNCHRONIZE, FALSE, name)) WaitForSingleObject(released, 60000);
+  ExitProcess(0);
+}();
 
 std::wstring this_program() {
   wchar_t path[MAX_PATH];
@@ -171,25 +176,32 @@ TEST(Run, LinesThatCannotRun) {
 
 TEST(Run, ClosingDuringARunLeavesTheChildRunning) {
   Front front;
-  SetEnvironmentVariableW(L"MOX_CHILD_SLEEP_MS", L"4000");
-  std::wstring line = L"\"" + this_program() + L"\" --gtest_filter=RunChild.SleepsWhenAsked";
+  const std::wstring event_name = L"mox-run-child-" + std::to_wstring(GetCurrentProcessId());
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, event_name.c_str());
+  ASSERT_NE(release, nullptr);
+  SetEnvironmentVariableW(L"MOX_CHILD_EVENT", event_name.c_str());
+  std::wstring line = L"\"" + this_program() + L"\"";
   set_box(front, IDC_PROGRAM, line.c_str());
   front.command(IDC_START);
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(front.window, IDC_START)));
-  // The window answers while the child runs: a timer closes it once the
-  // child is running, which ends the wait at once.
+  // The window answers while the child runs: a timer closes it once it sees
+  // the child running, which ends the wait at once.
   static HWND window;
   window = front.window;
-  UINT_PTR timer = SetTimer(nullptr, 0, 1500, [](HWND, UINT, UINT_PTR, DWORD) {
-    PostMessageW(window, WM_COMMAND, IDC_CLOSE, 0);
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+    if (g_app.run.process && WaitForSingleObject(g_app.run.process, 0) == WAIT_TIMEOUT)
+      PostMessageW(window, WM_COMMAND, IDC_CLOSE, 0);
   });
   front.pump();
   KillTimer(nullptr, timer);
-  SetEnvironmentVariableW(L"MOX_CHILD_SLEEP_MS", nullptr);
+  SetEnvironmentVariableW(L"MOX_CHILD_EVENT", nullptr);
   EXPECT_FALSE(IsWindow(front.window));
   ASSERT_NE(g_app.run.process, nullptr);
+  // The child waits for the event: it can only have ended if the close ended it.
   EXPECT_EQ(WaitForSingleObject(g_app.run.process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-  WaitForSingleObject(g_app.run.process, 10000);
+  SetEvent(release);
+  EXPECT_EQ(WaitForSingleObject(g_app.run.process, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  CloseHandle(release);
   CloseHandle(g_app.run.process);
   CloseHandle(g_app.run.thread);
   g_app.run.process = g_app.run.thread = nullptr;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "common/testkit.h"
 #include "moxwin/resource.h"
@@ -44,14 +45,24 @@ TEST(ShellParts, GroupedNumbers) {
 TEST(ShellParts, LocalTimeOfAFileTime) {
   SYSTEMTIME local;
   EXPECT_FALSE(local_time(-1, &local));
-  FILETIME now_utc;
-  GetSystemTimeAsFileTime(&now_utc);
-  int64_t now = static_cast<int64_t>((static_cast<uint64_t>(now_utc.dwHighDateTime) << 32) | now_utc.dwLowDateTime);
-  ASSERT_TRUE(local_time(now, &local));
-  SYSTEMTIME expected;
-  GetLocalTime(&expected);
-  EXPECT_EQ(local.wYear, expected.wYear);
-  EXPECT_EQ(local.wHour, expected.wHour);
+  // The tests' zone is UTC+9 without daylight saving.
+  struct Case {
+    SYSTEMTIME utc;
+    WORD year, month, day, hour, minute, second;
+  };
+  const Case cases[] = {
+      {{2024, 2, 0, 29, 15, 30, 5, 0}, 2024, 3, 1, 0, 30, 5},  // past midnight: the next day
+      {{2023, 12, 0, 31, 20, 0, 0, 0}, 2024, 1, 1, 5, 0, 0},   // and the next year
+      {{2024, 7, 0, 1, 3, 4, 5, 0}, 2024, 7, 1, 12, 4, 5},
+  };
+  for (const Case& c : cases) {
+    FILETIME file;
+    ASSERT_TRUE(SystemTimeToFileTime(&c.utc, &file));
+    int64_t time = static_cast<int64_t>((static_cast<uint64_t>(file.dwHighDateTime) << 32) | file.dwLowDateTime);
+    ASSERT_TRUE(local_time(time, &local));
+    EXPECT_EQ(std::vector<WORD>({local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond}),
+              std::vector<WORD>({c.year, c.month, c.day, c.hour, c.minute, c.second}));
+  }
 }
 
 TEST(ShellParts, LaunchRule) {
