@@ -91,6 +91,7 @@ std::vector<bool> rows_in_request(const Model& model, const EraseRequest& reques
 
 Refusal refusal_by_itself(const Row& row, const FileNow& now) {
   if (shell::has_wildcard(row.path)) return Refusal::wildcard;
+  if (row.kind == FileKind::altered_name) return Refusal::not_regular;
   if (now.kind == FileKind::missing) return now.folder_exists ? Refusal::gone : Refusal::changed;
   if (!deletable(row) || now.kind != FileKind::regular) return Refusal::not_regular;
   if (!unchanged(row, now)) return Refusal::changed;

@@ -69,6 +69,10 @@ FileNow look_at(const Row& row, SystemFileFacts& facts) {
   FileNow now;
   shell::FileStatus status;
   if (shell::has_wildcard(row.path)) return now;  // never looked up: it would name other files
+  if (row.kind == FileKind::altered_name) {
+    now.kind = FileKind::altered_name;
+    return now;
+  }
   if (facts.status(row.path, &status) != 0) {
     now.folder_exists = folder_exists(row.folder);
     return now;
@@ -99,6 +103,7 @@ std::vector<FileNow> look_now(const Model& model, const EraseRequest& request) {
 std::vector<FileNow> look_after(const Model& model, const EraseRequest& request) {
   std::vector<FileNow> now(model.rows.size());
   for (const EraseEntry& entry : request.entries) {
+    if (entry.refusal != Refusal::none && entry.refusal != Refusal::gone) continue;
     const Row& row = model.rows[entry.row];
     FileNow& file = now[entry.row];
     DWORD attributes = shell::has_wildcard(row.path) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(row.path);

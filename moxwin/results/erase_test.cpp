@@ -404,8 +404,9 @@ TEST(Erase, NoRecycleBinAsksFirst) {
 
 // Names a plain path cannot carry (a trailing dot or blank, a device name)
 // are listed in their "\\?\" form: shown, compared and deleted by it, and the
-// file of the plain name beside them is never touched. A plain path that
-// names a device is never read.
+// file of the plain name beside them is never touched. A plain path that the
+// system would change (to a device, or to the name without its dot) is never
+// looked up, read or deleted.
 TEST(Erase, NamesOnlyTheLongFormReaches) {
   Front front;
   std::wstring dir = L"\\\\?\\" + front.dir.path + L"\\";
@@ -413,14 +414,15 @@ TEST(Erase, NamesOnlyTheLongFormReaches) {
     ASSERT_TRUE(test::write_file(dir + name, "same contents")) << test::to_utf8(name);
   std::wstring dlist = dated_line(dir + L"a.") + dated_line(dir + L"twin") + L"\r\n" + dated_line(dir + L"b ") +
                        dated_line(dir + L"twin") + L"\r\n" + dated_line(dir + L"aux.c") + dated_line(dir + L"twin") +
-                       L"\r\n" + dated_line(front / L"aux.c") + dated_line(dir + L"twin") + L"\r\n";
-  front.finish_search(dlist, 8);
+                       L"\r\n" + dated_line(front / L"aux.c") + dated_line(dir + L"twin") + L"\r\n" +
+                       dated_line(front / L"a.") + dated_line(dir + L"twin") + L"\r\n";
+  front.finish_search(dlist, 10);
   EXPECT_EQ(result_column(front.window, 0).substr(0, dir.size() + 2), dir + L"a.");
-  erase_with(front, "x.x.x.x.", {IDYES, IDOK});
+  erase_with(front, "x.x.x.x.x.", {IDYES, IDOK});
   EXPECT_EQ(handed(), (std::vector<std::wstring>{dir + L"a.", dir + L"b ", dir + L"aux.c"}));
   for (const wchar_t* gone : {L"a.", L"b ", L"aux.c"}) EXPECT_FALSE(exists(dir + gone)) << test::to_utf8(gone);
   for (const wchar_t* kept : {L"a", L"b", L"twin"}) EXPECT_TRUE(exists(dir + kept)) << test::to_utf8(kept);
-  EXPECT_EQ(front.status(), L"4 個中 3 個のファイルを削除しました");
+  EXPECT_EQ(front.status(), L"5 個中 3 個のファイルを削除しました");
 }
 
 }  // namespace

@@ -98,7 +98,9 @@ Row make_row(const std::wstring& path, int storage_index, int group, FileFacts& 
   row.extension = extension_part(row.name);
 
   shell::FileStatus status;
-  if (facts.status(row.path, &status) == 0) {
+  if (!plain_path_reaches(path)) {
+    row.kind = FileKind::altered_name;
+  } else if (facts.status(row.path, &status) == 0) {
     row.found = true;
     row.size = status.size;  // kUnknown when only the attributes could be read
     row.time = status.write_time;

@@ -33,7 +33,10 @@ bool same_file(const FileIdentity& a, const FileIdentity& b);
 // What a row's path names. Only a regular file is ever checked by a command
 // or handed to the shell's delete: the shell deletes a folder with all it
 // holds, and a link to a folder with the folder it points to.
-enum class FileKind : uint8_t { missing, regular, folder, link, device };
+// A plain path the system would change on the way (a name ending in a dot
+// or a blank, a device name) reaches another file or a device: it is never
+// looked up, read or deleted.
+enum class FileKind : uint8_t { missing, regular, folder, link, device, altered_name };
 
 // Check values of a row.
 enum : uint8_t { kUnchecked = 0, kChecked = 1, kDeleted = 2 };
