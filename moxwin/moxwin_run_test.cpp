@@ -38,6 +38,24 @@ void copy_search_programs(const Installation& installation) {
     copy_beside(installation, {{name, name}});
 }
 
+// The installation's folder "data", the only folder of its LIST.TXT.
+std::wstring searched_folder(const Installation& installation) {
+  const std::wstring data = installation / L"data";
+  test::make_dir(data);
+  test::write_file(installation / L"LIST.TXT", test::utf16le(L"\uFEFF" + data + L"\r\n"));
+  return data;
+}
+
+// The program's window once its search with the default program line has
+// shown its summary; nullptr when the window did not appear.
+HWND window_after_search(const test::RemoteProgram& program) {
+  HWND window = program.wait_main_window();
+  if (!window) return nullptr;
+  test::post_command(window, IDC_START);
+  test::wait_for_status(window, L"検索時間");
+  return window;
+}
+
 int close_by_button(const test::RemoteProgram& program, HWND window) {
   test::post_command(window, IDC_CLOSE);
   return program.wait_exit();
@@ -223,8 +241,7 @@ Sets sets_in_list(const test::RemoteList& results) {
 TEST_F(MoxwinRun, SearchEraseAndLast) {
   Installation installation;
   copy_search_programs(installation);
-  const std::wstring data = installation / L"data";
-  test::make_dir(data);
+  const std::wstring data = searched_folder(installation);
   test::make_dir(data + L"\\sub");
   std::string big(70000, 'x');
   std::string almost = big;
@@ -237,7 +254,6 @@ TEST_F(MoxwinRun, SearchEraseAndLast) {
   for (const auto& [path, bytes] : files) test::write_file(path, bytes);
   // Excluded by the filter box: never part of a set.
   test::write_file(data + L"\\a3.tmp", "alpha");
-  test::write_file(installation / L"LIST.TXT", test::utf16le(L"\uFEFF" + data + L"\r\n"));
 
   test::RemoteProgram program(installation.exe, L"", installation.dir.path);
   HWND window = program.wait_main_window();
@@ -316,16 +332,12 @@ HWND next_dialog(const test::RemoteProgram& program, HWND box, int answer) {
 TEST_F(MoxwinRun, EraseKeepsWhatMustStay) {
   Installation installation;
   copy_search_programs(installation);
-  const std::wstring data = installation / L"data";
-  test::make_dir(data);
+  const std::wstring data = searched_folder(installation);
   for (auto [name, bytes] : {std::pair{L"\\p1", "pppp"}, {L"\\p2", "pppp"}, {L"\\q1", "qqqqq"}, {L"\\q2", "qqqqq"}})
     test::write_file(data + name, bytes);
-  test::write_file(installation / L"LIST.TXT", test::utf16le(L"\uFEFF" + data + L"\r\n"));
   test::RemoteProgram program(installation.exe, L"", installation.dir.path);
-  HWND window = program.wait_main_window();
+  HWND window = window_after_search(program);
   ASSERT_TRUE(window);
-  test::post_command(window, IDC_START);
-  test::wait_for_status(window, L"検索時間");
   test::RemoteList results(program, window, IDC_RESULT_LIST);
   ASSERT_EQ(results.count(), 4);
   for (int row = 0; row < 4; ++row) results.set_checked(row, row % 2 == 0);
@@ -407,16 +419,12 @@ TEST_F(MoxwinRun, OpenStartsTheViewerAndTheFileManager) {
   copy_beside(installation, {{L"view.exe", L"view.exe"}, {L"recorder.exe", L"recorder.exe"},
                              {L"recorder.exe", L"explorer.exe"}});
   test::write_file(installation / L"view.prg", ".txt recorder.exe\r\n");
-  const std::wstring data = installation / L"data";
-  test::make_dir(data);
+  const std::wstring data = searched_folder(installation);
   for (const wchar_t* name : {L"\\a b.txt", L"\\c.txt"}) test::write_file(data + name, "same");
-  test::write_file(installation / L"LIST.TXT", test::utf16le(L"\uFEFF" + data + L"\r\n"));
 
   test::RemoteProgram program(installation.exe, L"", installation.dir.path);
-  HWND window = program.wait_main_window();
+  HWND window = window_after_search(program);
   ASSERT_TRUE(window);
-  test::post_command(window, IDC_START);
-  test::wait_for_status(window, L"検索時間");
   test::RemoteList results(program, window, IDC_RESULT_LIST);
   ASSERT_EQ(results.count(), 2);
   results.set_selected(0, true);

@@ -122,12 +122,6 @@ void take_check_snapshot(Model& model, const ListItems& items) {
   }
 }
 
-void take_selection_snapshot(Model& model, const ListItems& items) {
-  for (Row& row : model.rows) row.selected = 0;
-  for (const ListItem& item : items)
-    if (row_of(model, item) && item.selected) model.rows[item.row].selected = 1;
-}
-
 CheckOutcome set_check_state(Model& model, ListItems& items, int operation, bool keep_same_files) {
   CheckOutcome outcome;
   if (items.empty() || operation < kOperationUncheck || operation > kOperationKeepFirstShown) return outcome;
@@ -243,10 +237,6 @@ std::wstring confirmation_text(const Model& model, const ListItems& items, const
   for (const GroupTally& tally : fully_checked_groups(model, items))
     text += shell::format_text(kLineCap, line_format, group_word, tally.group, tally.rows, tally.rows);
   return text;
-}
-
-int whole_groups_checked(const Model& model, const ListItems& items) {
-  return static_cast<int>(fully_checked_groups(model, items).size());
 }
 
 }  // namespace mox::results

@@ -18,8 +18,6 @@ using ListItems = std::vector<ListItem>;
 
 // Check snapshot: every row's checked and selected from the items.
 void take_check_snapshot(Model& model, const ListItems& items);
-// Selection snapshot: every row's selected from the items.
-void take_selection_snapshot(Model& model, const ListItems& items);
 
 // Auto-check keeps the last regular file of each group in storage order;
 // the keep rules keep the newest, the oldest, or the first in display order
@@ -81,9 +79,5 @@ CheckOutcome check_outside_folder(Model& model, ListItems& items);
 // all checked, from `line_format` ("%s %d %d / %d\r\n") with `group_word`.
 std::wstring confirmation_text(const Model& model, const ListItems& items, const wchar_t* line_format,
                                const wchar_t* group_word);
-
-// The number of groups whose rows are all checked (a deletion would leave
-// none of their files).
-int whole_groups_checked(const Model& model, const ListItems& items);
 
 }  // namespace mox::results
